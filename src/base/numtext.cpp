@@ -1,0 +1,253 @@
+#include "base/numtext.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "base/errors.h"
+
+namespace kelm {
+
+NumberFormat& GlobalNumberFormat() {
+    static NumberFormat format;
+    return format;
+}
+
+// ---------------------------------------------------------------------------------------
+// Number to text
+
+std::string FloatToStr(double value) { return FloatToStr(value, DecimalSeparator()); }
+
+std::string FloatToStr(double value, char sep) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (value == 0) return "0";
+
+    // 15 significant digits, correctly rounded: "d.dddddddddddddde[+-]xx".
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+
+    const bool negative = sci.front() == '-';
+    if (negative) sci.remove_prefix(1);
+    const std::size_t ePos = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, ePos)) {
+        if (c != '.') digits += c;
+    }
+    int exponent = 0;
+    std::string_view expText = sci.substr(ePos + 1);
+    if (!expText.empty() && expText.front() == '+') expText.remove_prefix(1);
+    std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    std::string out;
+    if (negative) out += '-';
+    if (exponent >= -4 && exponent < 15) {
+        if (exponent < 0) {
+            out += '0';
+            out += sep;
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out += digits;
+        } else {
+            const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
+            if (digits.size() <= intDigits) {
+                out += digits;
+                out.append(intDigits - digits.size(), '0');
+            } else {
+                out += digits.substr(0, intDigits);
+                out += sep;
+                out += digits.substr(intDigits);
+            }
+        }
+    } else {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += sep;
+            out += digits.substr(1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Text to number
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Parses the grammar of a real number; the separators accepted are sepA and sepB (the
+// same character when only one is allowed).
+std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    std::string_view t = text.substr(b, e - b);
+    if (t.empty()) return std::nullopt;
+
+    std::string normal;  // the same number in from_chars' own syntax
+    std::size_t i = 0;
+    bool negative = false;
+    bool hadSign = false;
+    if (t[i] == '+' || t[i] == '-') {
+        negative = t[i] == '-';
+        hadSign = true;
+        ++i;
+    }
+    std::size_t mantissaDigits = 0;
+    int leadingIntDigits = 0;  // integer digits after leading zeros
+    int leadingFracZeros = 0;  // fraction zeros before the first non-zero digit
+    bool seenNonZero = false;
+    while (i < t.size() && IsDigit(t[i])) {
+        if (t[i] != '0') seenNonZero = true;
+        if (seenNonZero) ++leadingIntDigits;
+        normal += t[i++];
+        ++mantissaDigits;
+    }
+    bool hadSeparator = false;
+    if (i < t.size() && (t[i] == sepA || t[i] == sepB)) {
+        hadSeparator = true;
+        ++i;
+        normal += '.';
+        while (i < t.size() && IsDigit(t[i])) {
+            if (t[i] != '0') seenNonZero = true;
+            if (!seenNonZero) ++leadingFracZeros;
+            normal += t[i++];
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0) {
+        // Only the separator (and the blanks around it) reads as zero.
+        if (hadSeparator && !hadSign && i == t.size()) return 0.0;
+        return std::nullopt;
+    }
+    long long exponent = 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            expNegative = t[i] == '-';
+            ++i;
+        }
+        if (i >= t.size() || !IsDigit(t[i])) return std::nullopt;
+        while (i < t.size() && IsDigit(t[i])) {
+            if (exponent < 100000000) exponent = exponent * 10 + (t[i] - '0');
+            ++i;
+        }
+        if (expNegative) exponent = -exponent;
+    }
+    if (i != t.size()) return std::nullopt;
+    if (!seenNonZero) return negative ? -0.0 : 0.0;
+
+    normal += 'e';
+    normal += std::to_string(exponent);
+    double value = 0;
+    const auto res = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Decide between overflow (an error) and underflow (zero) by the magnitude.
+        const long long magnitude =
+            exponent + (leadingIntDigits > 0 ? leadingIntDigits - 1 : -(leadingFracZeros + 1));
+        if (magnitude > 0) return std::nullopt;
+        return negative ? -0.0 : 0.0;
+    }
+    if (res.ec != std::errc() || res.ptr != normal.data() + normal.size()) return std::nullopt;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<double> TryStrToFloat(std::string_view text, char decimalSeparator) {
+    return ParseFloat(text, decimalSeparator, decimalSeparator);
+}
+
+double StrToFloat(std::string_view text, char decimalSeparator) {
+    if (auto v = ParseFloat(text, decimalSeparator, decimalSeparator)) return *v;
+    throw ConvertError(NotAFloatMessage(std::string(text)));
+}
+
+double StrToFloat(std::string_view text) { return StrToFloat(text, DecimalSeparator()); }
+
+double StrToFloatAnySeparator(std::string_view text) {
+    if (auto v = ParseFloat(text, ',', '.')) return *v;
+    throw ConvertError(NotAFloatMessage(std::string(text)));
+}
+
+// ---------------------------------------------------------------------------------------
+// Integers
+
+std::optional<std::int32_t> TryStrToInt(std::string_view t) {
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ') ++i;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= t.size()) return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else return std::nullopt;
+        value = value * base + d;
+        if (value > std::int64_t{1} << 32) return std::nullopt;  // far out of range already
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t StrToInt(std::string_view text) {
+    if (auto v = TryStrToInt(text)) return *v;
+    throw ConvertError(NotAnIntegerMessage(std::string(text)));
+}
+
+std::int32_t StrToIntDef(std::string_view text, std::int32_t def) {
+    return TryStrToInt(text).value_or(def);
+}
+
+std::string IntToStr(std::int64_t value) { return std::to_string(value); }
+
+// ---------------------------------------------------------------------------------------
+// "#,##0"
+
+std::string FormatGrouped(double value, std::string_view sep) {
+    if (!std::isfinite(value)) return FloatToStr(value);
+    const double rounded = std::round(value);
+    if (std::fabs(rounded) >= 1e18) return FloatToStr(rounded);
+    long long whole = static_cast<long long>(rounded);
+    const bool negative = whole < 0;
+    std::string digits = std::to_string(negative ? -whole : whole);
+    std::string out;
+    const std::size_t n = digits.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) out += sep;
+        out += digits[i];
+    }
+    return negative ? "-" + out : out;
+}
+
+std::string FormatGrouped(double value) {
+    return FormatGrouped(value, GlobalNumberFormat().thousandSeparator);
+}
+
+}  // namespace kelm

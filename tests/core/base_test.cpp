@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "base/colors.h"
+#include "base/errors.h"
+#include "base/paths.h"
+
+namespace kelm {
+namespace {
+
+TEST(ErrorBoxText, FullStopOnlyAfterCharactersBeyondThePoint) {
+    EXPECT_EQ(ErrorBoxText("I/O error 103"), "I/O error 103.");
+    EXPECT_EQ(ErrorBoxText("'' is not a valid floating point value"),
+              "'' is not a valid floating point value.");
+    EXPECT_EQ(ErrorBoxText("Done!"), "Done!");
+    EXPECT_EQ(ErrorBoxText("(see above)"), "(see above)");
+    EXPECT_EQ(ErrorBoxText("end."), "end.");
+    EXPECT_EQ(ErrorBoxText("a-"), "a-");
+    EXPECT_EQ(ErrorBoxText("path/"), "path/.");
+    EXPECT_EQ(ErrorBoxText(""), "");
+    EXPECT_EQ(ErrorBoxText("\xD0\xBD"), "\xD0\xBD.");  // ends in a Cyrillic letter
+}
+
+TEST(ErrorTypes, CarryTheirExactTexts) {
+    EXPECT_STREQ(FloatDivByZeroError().what(), "Floating point division by zero");
+    EXPECT_STREQ(FloatInvalidOpError().what(), "Invalid floating point operation");
+    EXPECT_STREQ(InOutError(103).what(), "I/O error 103");
+}
+
+TEST(Colors, LayoutAndTable) {
+    EXPECT_EQ(colors::Red, MakeColor(255, 0, 0));
+    EXPECT_EQ(colors::Blue, MakeColor(0, 0, 255));
+    EXPECT_EQ(RedOf(colors::Olive), 128);
+    EXPECT_EQ(GreenOf(colors::Olive), 128);
+    EXPECT_EQ(BlueOf(colors::Olive), 0);
+    ASSERT_EQ(kStandardColors.size(), 16u);
+    EXPECT_EQ(kStandardColors[0].name, "Black");
+    EXPECT_EQ(kStandardColors[8].name, "Silver");
+    EXPECT_EQ(kStandardColors[8].value, 12632256u);
+    EXPECT_EQ(kStandardColors[15].value, 16777215u);
+    EXPECT_EQ(StandardColorIndex(16711680), 12u);
+    EXPECT_FALSE(StandardColorIndex(12345).has_value());
+}
+
+TEST(Paths, ExtensionIsReplacedOnlyInTheFileName) {
+    EXPECT_EQ(ChangeFileExt("/opt/kelm/Kelm", ".dat"), "/opt/kelm/Kelm.dat");
+    EXPECT_EQ(ChangeFileExt("/opt/kelm/Kelm.exe", ".ini"), "/opt/kelm/Kelm.ini");
+    EXPECT_EQ(ChangeFileExt("/home/a.b/Kelm", ".dat"), "/home/a.b/Kelm.dat");
+    EXPECT_EQ(ChangeFileExt("C:\\a.b\\Kelm", ".dat"), "C:\\a.b\\Kelm.dat");
+    EXPECT_EQ(ChangeFileExt("Kelm.tar.gz", ".dat"), "Kelm.tar.dat");
+    EXPECT_EQ(ProgramTitle("/usr/bin/kelm"), "kelm");
+    EXPECT_EQ(ProgramTitle("C:\\Prog\\KELM.exe"), "Kelm");
+    EXPECT_EQ(ProgramTitle("/x/Kelm.v2.bin"), "Kelm");
+}
+
+}  // namespace
+}  // namespace kelm
