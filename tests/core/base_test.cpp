@@ -54,3 +54,44 @@ TEST(Paths, ExtensionIsReplacedOnlyInTheFileName) {
 
 }  // namespace
 }  // namespace kelm
+
+#include "base/cp1251.h"
+
+namespace kelm {
+namespace {
+
+TEST(Cp1251, RoundTripsEveryByteAndRefusesWhatItCannotHold) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    const auto back = Utf8ToCp1251(Cp1251ToUtf8(all));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, all);
+    EXPECT_EQ(Cp1251ToUtf8("\xC1\xEB 85"), "Бл 85");
+    EXPECT_EQ(Utf8ToCp1251("Стандартный №1"), "\xD1\xF2\xE0\xED\xE4\xE0\xF0\xF2\xED\xFB\xE9 \xB9\x31");
+    EXPECT_FALSE(Utf8ToCp1251("日本").has_value());
+    EXPECT_FALSE(Utf8ToCp1251("\xD0").has_value());  // cut in the middle of a character
+}
+
+}  // namespace
+}  // namespace kelm
+
+#include "base/messages.h"
+#include "recording_messages.h"
+
+namespace kelm {
+namespace {
+
+TEST(RunHandler, ReportsErrorsInTheErrorBoxAndSwallowsTheSilentAbort) {
+    testing::RecordingMessages messages;
+    EXPECT_TRUE(RunHandler([] {}));
+    EXPECT_FALSE(RunHandler([] { throw SilentAbort(); }));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(RunHandler([] { throw ConvertError("'' is not a valid floating point value"); }));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "'' is not a valid floating point value.");
+    EXPECT_EQ(messages.shown[0].caption, "Kelm");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+}
+
+}  // namespace
+}  // namespace kelm

@@ -1,0 +1,52 @@
+#include "mainwindow/uikit.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include "base/cp1251.h"
+
+namespace kelm {
+
+QString FromCp1251(const std::string& bytes) {
+    QStringDecoder decoder("windows-1251");
+    if (decoder.isValid()) return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return QString::fromStdString(Cp1251ToUtf8(bytes));
+}
+
+std::optional<std::string> ToCp1251(const QString& text) {
+    // Our own table decides what Windows-1251 can hold: the system codec replaces
+    // what it cannot encode instead of failing.
+    return Utf8ToCp1251(text.toStdString());
+}
+
+std::string ToCp1251Lossy(const QString& text) {
+    if (auto bytes = ToCp1251(text)) return *bytes;
+    QStringEncoder encoder("windows-1251");
+    if (encoder.isValid()) return QByteArray(encoder.encode(text)).toStdString();
+    return {};
+}
+
+void QtMessages::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(FromUtf8(caption));
+    box.setText(FromUtf8(text));
+    box.setIcon(icon == MessageIcon::Error      ? QMessageBox::Critical
+                : icon == MessageIcon::Question ? QMessageBox::Question
+                                                : QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+bool QtMessages::AskYesNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(FromUtf8(caption));
+    box.setText(FromUtf8(text));
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace kelm
