@@ -43,7 +43,9 @@ void NumberMask::BlankSelection(State& s) const {
 bool NumberMask::Type(State& s, char c) const {
     const int at = s.selLength > 0 ? s.selStart : s.cursor;
     if (c == sep_) {
-        if (at > kSeparatorPos) return false;
+        // Typed before the decimals it moves there; typed right after the separator (as
+        // when "4,1" is typed and the cursor has already skipped it) it is taken as is.
+        if (at > kSeparatorPos + 1) return false;
         if (s.selLength > 0) BlankSelection(s);
         s.cursor = kSeparatorPos + 1;
         return true;

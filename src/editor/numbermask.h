@@ -42,7 +42,7 @@ public:
 
     // Typing one character.  A digit overwrites the digit position at the cursor (the
     // cursor skips the separator); the separator typed before the decimals moves the
-    // cursor to the first decimal.  Anything else, and a digit with no position left, is
+    // cursor to the first decimal, and is taken without effect right after it.  Anything else, and a digit with no position left, is
     // refused: false, and nothing changes.  A selection is blanked first.
     bool Type(State& s, char c) const;
     // Backspace blanks the digit position before the cursor (skipping the separator) and

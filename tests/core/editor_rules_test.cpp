@@ -79,6 +79,11 @@ TEST(NumberMask, SeparatorJumpsToTheDecimalsOnlyFromTheFront) {
     EXPECT_TRUE(m.Type(s, '5'));
     EXPECT_EQ(s.text, " ,5  ");
     EXPECT_FALSE(m.Type(s, ','));  // already in the decimals
+    EXPECT_EQ(s.cursor, 3);
+
+    s = At(" ,   ", 0);  // "4,1" typed: the cursor skips the separator before it is typed
+    for (char c : std::string("4,1")) EXPECT_TRUE(m.Type(s, c)) << c;
+    EXPECT_EQ(s.text, "4,1  ");
     s = At("3,   ", 1);
     EXPECT_TRUE(m.Type(s, ','));
     EXPECT_EQ(s.cursor, 2);

@@ -1,0 +1,259 @@
+#include "editor/controls.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QCollator>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+
+#include "base/numtext.h"
+
+namespace kelm {
+
+namespace {
+
+// Printable text typed without Ctrl, Alt or Meta.
+bool IsTypedText(const QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty()) return false;
+    const auto mods = event->modifiers();
+    if (mods & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier)) return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+// The first item that begins with the text, letter case ignored; -1 when none does.
+int FirstItemStartingWith(const QComboBox* list, const QString& text) {
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->itemText(i).startsWith(text, Qt::CaseInsensitive)) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int InsertSortedItem(QComboBox* list, const QString& text) {
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(false);
+        return c;
+    }();
+    // Upper bound by binary search: the list is sorted, and a new item goes after the
+    // items equal to it, so a fill keeps the catalog's order among equal names.
+    int lo = 0, hi = list->count();
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (collator.compare(text, list->itemText(mid)) < 0) hi = mid;
+        else lo = mid + 1;
+    }
+    const int before = list->currentIndex();
+    const QString editText = list->isEditable() ? list->currentText() : QString();
+    list->insertItem(lo, text);
+    // Qt selects the first item put into an empty list; leave the selection as it was.
+    if (before < 0 && list->currentIndex() >= 0) {
+        list->setCurrentIndex(-1);
+        if (list->isEditable()) list->setEditText(editText);
+    }
+    return lo;
+}
+
+// ---------------------------------------------------------------------------------------
+// MaskEdit
+
+QValidator::State MaskEdit::FormValidator::validate(QString& input, int&) const {
+    return mask_.IsWellFormed(input.toStdString()) ? Acceptable : Invalid;
+}
+
+MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent), mask_(DecimalSeparator()) {
+    setMaxLength(NumberMask::kLength);
+    setValidator(new FormValidator(mask_, this));
+    setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setText(QString::fromStdString(mask_.Blank()));
+}
+
+std::string MaskEdit::Text() const { return text().toStdString(); }
+
+void MaskEdit::SetNumberText(const std::string& numberText) {
+    setText(QString::fromStdString(mask_.Format(numberText)));
+}
+
+double MaskEdit::Value() const { return StrToFloat(Text(), mask_.Separator()); }
+
+NumberMask::State MaskEdit::Current() const {
+    NumberMask::State s;
+    s.text = Text();
+    if (!mask_.IsWellFormed(s.text)) s.text = mask_.Blank();
+    s.cursor = cursorPosition();
+    if (hasSelectedText()) {
+        s.selStart = selectionStart();
+        s.selLength = selectionLength();
+    }
+    return s;
+}
+
+void MaskEdit::Show(const NumberMask::State& s) {
+    if (text().toStdString() != s.text) setText(QString::fromStdString(s.text));
+    if (s.selLength > 0) setSelection(s.selStart, s.selLength);
+    else setCursorPosition(s.cursor);
+}
+
+bool MaskEdit::TypeText(const QString& typed) {
+    NumberMask::State s = Current();
+    bool all = true;
+    for (QChar c : typed) {
+        if (c.unicode() > 0x7F || !mask_.Type(s, static_cast<char>(c.unicode()))) all = false;
+    }
+    Show(s);
+    return all;
+}
+
+void MaskEdit::BlankSelectedPositions() {
+    NumberMask::State s = Current();
+    mask_.BlankSelection(s);
+    Show(s);
+}
+
+void MaskEdit::CutSelection() {
+    if (!hasSelectedText()) return;
+    copy();
+    BlankSelectedPositions();
+}
+
+void MaskEdit::PasteClipboard() {
+    if (!TypeText(QApplication::clipboard()->text())) QApplication::beep();
+}
+
+void MaskEdit::keyPressEvent(QKeyEvent* event) {
+    if (isReadOnly()) return QLineEdit::keyPressEvent(event);
+    if (event == QKeySequence::Paste) {
+        PasteClipboard();
+    } else if (event == QKeySequence::Cut) {
+        CutSelection();
+    } else if (event == QKeySequence::Undo || event == QKeySequence::Redo) {
+        // The field keeps no history of its own; every key already rewrote it whole.
+    } else if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        NumberMask::State s = Current();
+        const bool changed = event->key() == Qt::Key_Backspace ? mask_.Backspace(s) : mask_.Delete(s);
+        if (changed) Show(s);
+    } else if (IsTypedText(event)) {
+        if (!TypeText(event->text())) QApplication::beep();
+    } else {
+        // Moving, selecting, copying, Enter and Escape: the line edit's own handling.  What
+        // would change the text is refused by the validator.
+        return QLineEdit::keyPressEvent(event);
+    }
+    event->accept();
+}
+
+void MaskEdit::contextMenuEvent(QContextMenuEvent* event) {
+    // Our own menu, so that every edit goes through the mask.
+    QMenu menu(this);
+    const bool selected = hasSelectedText();
+    menu.addAction(QStringLiteral("Вырезать"), this, &MaskEdit::CutSelection)->setEnabled(selected && !isReadOnly());
+    menu.addAction(QStringLiteral("Копировать"), this, &QLineEdit::copy)->setEnabled(selected);
+    menu.addAction(QStringLiteral("Вставить"), this, &MaskEdit::PasteClipboard)
+        ->setEnabled(!isReadOnly() && !QApplication::clipboard()->text().isEmpty());
+    menu.addAction(QStringLiteral("Удалить"), this, &MaskEdit::BlankSelectedPositions)->setEnabled(selected && !isReadOnly());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Выделить всё"), this, &QLineEdit::selectAll);
+    menu.exec(event->globalPos());
+}
+
+// ---------------------------------------------------------------------------------------
+// NameComboBox
+
+NameComboBox::NameComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setCompleter(nullptr);  // our own completion, to the item's exact text
+    setInsertPolicy(QComboBox::NoInsert);
+    lineEdit()->installEventFilter(this);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &NameComboBox::OnTextEdited);
+    connect(this, &QComboBox::activated, this, &NameComboBox::UserChanged);
+}
+
+void NameComboBox::keyPressEvent(QKeyEvent* event) {
+    typing_ = IsTypedText(event);
+    QComboBox::keyPressEvent(event);
+    typing_ = false;
+}
+
+bool NameComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        typing_ = IsTypedText(static_cast<QKeyEvent*>(event));
+    } else if (watched == lineEdit() && event->type() == QEvent::KeyRelease) {
+        typing_ = false;
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
+void NameComboBox::OnTextEdited(const QString& text) {
+    const bool typed = typing_;
+    typing_ = false;
+    QLineEdit* edit = lineEdit();
+    if (typed && !text.isEmpty() && edit->cursorPosition() == text.size()) {
+        const int i = FirstItemStartingWith(this, text);
+        if (i >= 0) {
+            const QString item = itemText(i);
+            edit->setText(item);
+            edit->setSelection(int(item.size()), int(text.size() - item.size()));
+        }
+    }
+    emit UserChanged();
+}
+
+// ---------------------------------------------------------------------------------------
+// PickComboBox
+
+PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &PickComboBox::UserChanged);
+}
+
+void PickComboBox::keyPressEvent(QKeyEvent* event) {
+    if (!IsTypedText(event) || event->text() == QStringLiteral(" ")) return QComboBox::keyPressEvent(event);
+    if (!sinceLastKey_.isValid() || sinceLastKey_.elapsed() >= kTypeAheadMs) search_.clear();
+    sinceLastKey_.start();
+    search_ += event->text();
+    const int i = FirstItemStartingWith(this, search_);
+    if (i >= 0 && i != currentIndex()) {
+        setCurrentIndex(i);
+        emit UserChanged();
+    }
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------
+// SpinEdit
+
+SpinEdit::SpinEdit(int minimum, int maximum, int maxTypedLength, QWidget* parent)
+    : QSpinBox(parent), maxTyped_(maxTypedLength) {
+    setRange(minimum, maximum);
+    setSingleStep(1);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+QValidator::State SpinEdit::validate(QString& input, int& pos) const {
+    // The line edit's own length limit would also cut what code writes, so the typed
+    // length is held here; the text of the present value always passes.
+    if (input.size() > maxTyped_ && input != textFromValue(value())) return QValidator::Invalid;
+    return QSpinBox::validate(input, pos);
+}
+
+int SpinEdit::Value() const { return StrToIntDef(cleanText().toStdString(), minimum()); }
+
+void SpinEdit::SetValue(qint64 value) {
+    setValue(static_cast<int>(std::clamp<qint64>(value, minimum(), maximum())));
+    // setValue leaves an edited text alone when the value is unchanged; show it anyway.
+    lineEdit()->setText(textFromValue(this->value()));
+}
+
+void SpinEdit::focusOutEvent(QFocusEvent* event) {
+    SetValue(Value());
+    QSpinBox::focusOutEvent(event);
+}
+
+}  // namespace kelm
