@@ -21,20 +21,26 @@ QImage Draw(const std::function<void(QPainter&)>& paint) {
     return image;
 }
 
-// The disabled look: the shape in grey with a white shadow below right, as engraved.
+// The disabled look: the picture in light greys, its details kept, with a white shadow
+// below right so that it looks engraved.
 QImage Disabled(const QImage& normal) {
+    QImage grey = normal.convertToFormat(QImage::Format_ARGB32);
+    QImage shadow = grey;
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        auto* shade = reinterpret_cast<QRgb*>(shadow.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int alpha = qAlpha(line[x]);
+            const int level = 96 + qGray(line[x]) * 96 / 255;  // 96..192
+            line[x] = qRgba(level, level, level, alpha);
+            shade[x] = qRgba(255, 255, 255, alpha);
+        }
+    }
     QImage out(normal.size(), QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);
-    auto tinted = [&](const QColor& colour) {
-        QImage t = normal.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter tp(&t);
-        tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tp.fillRect(t.rect(), colour);
-        return t;
-    };
-    p.drawImage(1, 1, tinted(Qt::white));
-    p.drawImage(0, 0, tinted(QColor(128, 128, 128)));
+    p.drawImage(1, 1, shadow);
+    p.drawImage(0, 0, grey);
     return out;
 }
 

@@ -42,23 +42,34 @@ QFont Bold(QFont font) {
     return font;
 }
 
+QColor PlainTextColour() { return QApplication::palette().color(QPalette::WindowText); }
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// A group box's title takes the group's text colour; the controls inside get the plain
+// colour back once they are all there (KeepPlainText), or their own (labels).
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title, QRect place, const QColor& titleColour) {
     auto* group = Place(new QGroupBox(QString::fromUtf8(title), parent), name, place.left(), place.top(),
                         place.width(), place.height());
-    // The title takes the group's text colour; the labels inside get their own back.
-    QPalette palette = group->palette();
-    palette.setColor(QPalette::WindowText, titleColour);
-    group->setPalette(palette);
+    SetTextColour(group, titleColour);
     return group;
 }
 
+void KeepPlainText(QGroupBox* group) {
+    for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!qobject_cast<QGroupBox*>(child) && !qobject_cast<QLabel*>(child)) SetTextColour(child, PlainTextColour());
+    }
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left, int top,
-                  const QColor& colour = QApplication::palette().color(QPalette::WindowText), bool bold = false) {
+                  const QColor& colour = PlainTextColour(), bool bold = false) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QString::fromLatin1(name));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    SetTextColour(label, colour);
     if (bold) label->setFont(Bold(label->font()));
     label->adjustSize();
     label->move(left, top);
@@ -171,6 +182,8 @@ void TForm2::BuildControls() {
     SE1 = MakeSpin(GroupBox4, "SE1", 10000, 4, 104, 35, 73, 22);
     SE2 = MakeSpin(GroupBox4, "SE2", 10000, 4, 192, 35, 73, 22);
     BitBtn1 = MakeButton(GroupBox4, "BitBtn1", "Посчитать", nullptr, CalculateIcon(), 288, 24, 89, 25);
+
+    for (QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4}) KeepPlainText(group);
 
     // Keyboard order within each group follows the table above.
     QWidget* const order[] = {ComboBox1, ME[0], ME[1], ME[2], ME[3], ME[4], ME[5], Button1, Button4,

@@ -61,12 +61,18 @@ TEST_F(EditorLayout, ControlsSitWhereDesignedWithTheirHints) {
     EXPECT_EQ(Get<QLabel>("Label3")->pos(), QPoint(168, 72));
     EXPECT_EQ(Get<QLabel>("Label9")->text(), QStringLiteral("Периметр (мм.)"));
     EXPECT_EQ(Get<QPushButton>("BitBtn1")->text(), QStringLiteral("Посчитать"));
-    EXPECT_FALSE(Get<QPushButton>("Button4")->icon().isNull());
+    for (const char* button : {"Button1", "Button4", "BitBtn1"}) {
+        const QIcon icon = Get<QPushButton>(button)->icon();
+        ASSERT_FALSE(icon.isNull()) << button;
+        EXPECT_NE(icon.pixmap(16, QIcon::Normal).toImage(), icon.pixmap(16, QIcon::Disabled).toImage()) << button;
+    }
     EXPECT_EQ(Get<QGroupBox>("GroupBox4")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
     EXPECT_EQ(Get<QGroupBox>("GroupBox2")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
     EXPECT_EQ(Get<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_TRUE(Get<QLabel>("Label1")->font().bold());
     EXPECT_NE(Get<QLabel>("Label10")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
+    EXPECT_NE(Spin("SE4")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
+    EXPECT_NE(Spin("SE3")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 
     EXPECT_EQ(List("ComboBox1")->lineEdit()->maxLength(), 255);
     EXPECT_EQ(List("ComboBox3")->lineEdit()->maxLength(), 255);
