@@ -1,7 +1,6 @@
 #include "catalog/textfile.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,20 +11,16 @@ namespace kelm {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr char kEndOfFileMark = '\x1A';
-
-int gPendingError = 0;
-
 }  // namespace
 
 int TakeIOError() {
-    const int code = gPendingError;
-    gPendingError = 0;
+    const int code = detail::pendingIOError;
+    detail::pendingIOError = 0;
     return code;
 }
 
 void SetIOError(int code) {
-    if (gPendingError == 0) gPendingError = code;
+    if (detail::pendingIOError == 0) detail::pendingIOError = code;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -71,7 +66,7 @@ bool TextReader::Fill() {
     }
 }
 
-bool TextReader::Eof() {
+bool TextReader::EofAtBufferEnd() {
     if (fd_ < 0) {
         SetIOError(EBADF);
         return true;
@@ -86,23 +81,27 @@ bool TextReader::Eof() {
 void TextReader::ReadLine(std::string& line) {
     line.clear();
     if (Eof()) return;
+    // One pass finds the line end and notes any CR; catalog lines are short, so a plain
+    // loop beats two library scans per line.
+    bool sawCr = false;
     for (;;) {
         const char* start = buffer_.data() + pos_;
-        const std::size_t available = len_ - pos_;
-        const void* lf = std::memchr(start, '\n', available);
-        if (lf) {
-            const char* end = static_cast<const char*>(lf);
-            line.append(start, end);
-            pos_ += static_cast<std::size_t>(end - start) + 1;
+        const char* end = buffer_.data() + len_;
+        const char* p = start;
+        while (p != end && *p != '\n') {
+            sawCr |= *p == '\r';
+            ++p;
+        }
+        line.append(start, p);
+        if (p != end) {
+            pos_ += static_cast<std::size_t>(p - start) + 1;
             break;
         }
-        line.append(start, available);
         pos_ = len_;
         if (!Fill()) break;
     }
     // The CR of a CR LF and any lone CR are both dropped.
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find('\r') != std::string::npos) std::erase(line, '\r');
+    if (sawCr) std::erase(line, '\r');
 }
 
 void TextReader::Close() {
@@ -112,6 +111,7 @@ void TextReader::Close() {
     }
     if (::close(fd_) != 0) SetIOError(errno);
     fd_ = -1;
+    pos_ = len_ = 0;
     buffer_.clear();
     buffer_.shrink_to_fit();
 }

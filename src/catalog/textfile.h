@@ -14,6 +14,12 @@ int TakeIOError();
 // Leaves a code pending unless one already is.
 void SetIOError(int code);
 
+namespace detail {
+inline int pendingIOError = 0;
+}
+// Looks without taking; cheap enough to ask after every line of a large file.
+inline bool IOErrorPending() { return detail::pendingIOError != 0; }
+
 // Reads 8-bit text line by line through a large buffer.  A line ends at LF or CR LF; a
 // CR anywhere else is dropped from the line; the last line needs no line end; a 0x1A
 // byte at the start of a line ends the file.
@@ -27,14 +33,21 @@ public:
     // A directory counts as a failure to open, so that it is reported at once.
     void Open(const std::string& path);
     // True at the end of the file, and after any failure (which is left pending).
-    bool Eof();
+    bool Eof() {
+        // Inside the buffer and not at an end mark: the common case, asked once a line.
+        if (pos_ < len_ && buffer_[pos_] != kEndOfFileMark) return false;
+        return EofAtBufferEnd();
+    }
     // The next line without its line end; empty at the end of the file.
     void ReadLine(std::string& line);
     void Close();
 
     bool IsOpen() const { return fd_ >= 0; }
 
+    static constexpr char kEndOfFileMark = '\x1A';
+
 private:
+    bool EofAtBufferEnd();
     bool Fill();  // false at the end of the file or on a failure
 
     int fd_ = -1;
