@@ -1,6 +1,7 @@
 #include "catalog/catalogfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -221,6 +222,23 @@ void SyncFolderOf(const std::string& file) {
     ::close(fd);
 }
 
+// Writing into the file in place would fail on a catalog the user has made read-only;
+// renaming over it would not, so that is checked first.
+bool MayReplace(const std::string& file) {
+    if (::access(file.c_str(), W_OK) == 0 || errno == ENOENT) return true;
+    SetIOError(errno);
+    return false;
+}
+
+bool WriteFresh(const Catalog& catalog, const std::string& fresh) {
+    TextWriter out;
+    out.Create(fresh);
+    WriteCatalog(out, catalog);
+    out.Sync();
+    out.Close();
+    return !out.Failed();
+}
+
 // Puts the finished new file in place of the old one in one step, with the old one's
 // permissions.
 bool ReplaceFile(const std::string& fresh, const std::string& file) {
@@ -270,13 +288,7 @@ void SaveCatalog(Catalog& catalog, const std::string& path) {
     const std::string file = SaveTarget(path);
     const std::string fresh = file + ".tmp";
 
-    TextWriter out;
-    out.Create(fresh);
-    WriteCatalog(out, catalog);
-    out.Sync();
-    out.Close();
-
-    bool saved = !out.Failed();
+    bool saved = MayReplace(file) && WriteFresh(catalog, fresh);
     if (saved && IncompleteLoads().contains(path)) saved = KeepBackup(file);
     if (saved) saved = ReplaceFile(fresh, file);
     if (saved) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "base/cp1251.h"
 #include "base/errors.h"
@@ -414,6 +415,18 @@ TEST_F(CatalogFileTest, ABackupThatCannotBeWrittenStopsTheSave) {
     SaveCatalog(catalog, path);
     EXPECT_EQ(DiskMessages(), 1);
     EXPECT_EQ(ReadBytes(path + ".bak"), old);
+}
+
+TEST_F(CatalogFileTest, AReadOnlyCatalogIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write into any file";
+    const std::string old = CrLfLines(kExample);
+    WriteBytes(path, old);
+    fs::permissions(path, fs::perms::owner_read);
+    catalog.AppendPair(std::make_unique<MainPair>(3.9));
+    SaveCatalog(catalog, path);
+    EXPECT_EQ(DiskMessages(), 1);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"Kelm.dat"});
 }
 
 TEST_F(CatalogFileTest, SaveKeepsPermissionsAndWritesThroughASymbolicLink) {
