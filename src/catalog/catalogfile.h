@@ -19,8 +19,9 @@ bool CheckIO();
 //
 // The module remembers, per path, a load that did not read the whole file (it could not
 // be opened or read, or a number could not be read).  The next SaveCatalog to that path
-// then keeps the old file as "<path>.bak" (replacing an older one) before replacing it,
-// so the records the load never reached are not lost.
+// first keeps the old file as "<path>.bak", replacing an older one, so the records the
+// load never reached are not lost.  (Through a symbolic link, both the new file and the
+// backup go beside the file the link leads to, and the link stays.)
 void LoadCatalog(Catalog& catalog, const std::string& path);
 
 // Writes the whole catalog to the file, numbers with the user's decimal separator.

@@ -224,14 +224,6 @@ TEST_F(CatalogFileTest, NumberLinesFollowTheNumberTextRules) {
     EXPECT_TRUE(messages.shown.empty());  // conversion errors are the caller's to show
 }
 
-TEST_F(CatalogFileTest, AConversionErrorReachesTheErrorBoxThroughAHandler) {
-    WriteBytes(path, CrLfLines({"Koless", "_", "A", "1800 "}));
-    EXPECT_FALSE(RunHandler([&] { LoadCatalog(catalog, path); }));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "'1800 ' is not a valid integer value.");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
-}
-
 TEST_F(CatalogFileTest, EitherDecimalSeparatorLoadsAndTheUsersOneIsWritten) {
     const std::string bytes = CrLfLines({"Paras", "_", "3,9", "_", "4.1"});
     for (char separator : {',', '.'}) {
