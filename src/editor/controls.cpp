@@ -32,15 +32,21 @@ int FirstItemStartingWith(const QComboBox* list, const QString& text) {
     return -1;
 }
 
-}  // namespace
-
-int InsertSortedItem(QComboBox* list, const QString& text) {
+// The user's collation with letter case ignored.
+const QCollator& ListCollator() {
     static const QCollator collator = [] {
         QCollator c;
         c.setCaseSensitivity(Qt::CaseInsensitive);
         c.setNumericMode(false);
         return c;
     }();
+    return collator;
+}
+
+}  // namespace
+
+int InsertSortedItem(QComboBox* list, const QString& text) {
+    const QCollator& collator = ListCollator();
     // Upper bound by binary search: the list is sorted, and a new item goes after the
     // items equal to it, so a fill keeps the catalog's order among equal names.
     int lo = 0, hi = list->count();
@@ -58,6 +64,21 @@ int InsertSortedItem(QComboBox* list, const QString& text) {
         if (list->isEditable()) list->setEditText(editText);
     }
     return lo;
+}
+
+void AddSortedItems(QComboBox* list, QStringList texts) {
+    if (list->count() > 0) {
+        for (const QString& text : texts) InsertSortedItem(list, text);
+        return;
+    }
+    // A stable sort keeps equal texts in the order given, as inserting after them would.
+    const QCollator& collator = ListCollator();
+    std::stable_sort(texts.begin(), texts.end(),
+                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    const QString editText = list->isEditable() ? list->currentText() : QString();
+    list->addItems(texts);
+    list->setCurrentIndex(-1);
+    if (list->isEditable()) list->setEditText(editText);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -15,6 +15,9 @@ namespace kelm {
 // the user's collation (so "10,5" comes before "3,9"); after any items that compare
 // equal.  The selection and the edit text are left as they were.  Returns the position.
 int InsertSortedItem(QComboBox* list, const QString& text);
+// Adds many texts in the order that inserting them one by one would give, sorting them
+// once; for filling a list.
+void AddSortedItems(QComboBox* list, QStringList texts);
 
 // The masked number field: five positions, an optional digit, the decimal separator, three
 // optional digits; blanks read as spaces.  Keys are handled by NumberMask; every other

@@ -28,7 +28,11 @@ const QColor kBlue(0, 0, 255);
 constexpr int kNameMaxLength = 255;
 
 // What a ratio field shows when there is no gear row to show: "0,000".
-std::string NoRatioText() { return "0" + std::string(1, DecimalSeparator()) + "000"; }
+std::string NoRatioText() {
+    std::string text = "0,000";
+    text[1] = DecimalSeparator();
+    return text;
+}
 
 template <class W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
@@ -220,16 +224,22 @@ void TForm2::FormClose() {
 void TForm2::ZapolnenieForm() {
     const QSignalBlocker rows(ComboBox1), pairs(ComboBox2), tyres(ComboBox3);
     if (!catalog_.Rows.Empty()) {
-        for (const auto& row : catalog_.Rows) InsertSortedItem(ComboBox1, FromCp1251(row->Name));
+        QStringList names;
+        for (const auto& row : catalog_.Rows) names << FromCp1251(row->Name);
+        AddSortedItems(ComboBox1, std::move(names));
         ComboBox1->setCurrentIndex(0);
         if (FindRowNamed(ComboBox1->currentText())) Zapolnenie1();
     }
     if (!catalog_.Pairs.Empty()) {
-        for (const auto& pair : catalog_.Pairs) InsertSortedItem(ComboBox2, FromUtf8(FloatToStr(*pair)));
+        QStringList texts;
+        for (const auto& pair : catalog_.Pairs) texts << FromUtf8(FloatToStr(*pair));
+        AddSortedItems(ComboBox2, std::move(texts));
         ComboBox2->setCurrentIndex(0);
     }
     if (!catalog_.Tyres.Empty()) {
-        for (const auto& tyre : catalog_.Tyres) InsertSortedItem(ComboBox3, FromCp1251(tyre->Name));
+        QStringList names;
+        for (const auto& tyre : catalog_.Tyres) names << FromCp1251(tyre->Name);
+        AddSortedItems(ComboBox3, std::move(names));
         ComboBox3->setCurrentIndex(0);
         if (FindTyreNamed(ComboBox3->currentText())) Zapolnenie3();
     }

@@ -646,6 +646,14 @@ TEST(EditorSortedList, InsertsAtTheTextOrderIgnoringCaseAndKeepsTheSelection) {
     EXPECT_EQ(items, QStringList({"10,5", "3,9", "A", "a", "b", "C"}));
     EXPECT_EQ(list.currentIndex(), -1);
     EXPECT_EQ(list.currentText(), QStringLiteral("typed"));
+
+    QComboBox filled;  // a fill in one go gives the same order
+    filled.setEditable(true);
+    AddSortedItems(&filled, {"b", "3,9", "A", "10,5", "C", "a"});
+    QStringList bulk;
+    for (int i = 0; i < filled.count(); ++i) bulk << filled.itemText(i);
+    EXPECT_EQ(bulk, items);
+    EXPECT_EQ(filled.currentIndex(), -1);
 }
 
 }  // namespace
