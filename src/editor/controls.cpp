@@ -231,20 +231,37 @@ void NameComboBox::OnTextEdited(const QString& text) {
 
 PickComboBox::PickComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
+    view()->installEventFilter(this);
     connect(this, &QComboBox::activated, this, &PickComboBox::UserChanged);
+}
+
+int PickComboBox::TypeAhead(const QString& typed) {
+    if (!sinceLastKey_.isValid() || sinceLastKey_.elapsed() >= kTypeAheadMs) search_.clear();
+    sinceLastKey_.start();
+    search_ += typed;
+    return FirstItemStartingWith(this, search_);
 }
 
 void PickComboBox::keyPressEvent(QKeyEvent* event) {
     if (!IsTypedText(event) || event->text() == QStringLiteral(" ")) return QComboBox::keyPressEvent(event);
-    if (!sinceLastKey_.isValid() || sinceLastKey_.elapsed() >= kTypeAheadMs) search_.clear();
-    sinceLastKey_.start();
-    search_ += event->text();
-    const int i = FirstItemStartingWith(this, search_);
+    const int i = TypeAhead(event->text());
     if (i >= 0 && i != currentIndex()) {
         setCurrentIndex(i);
         emit UserChanged();
     }
     event->accept();
+}
+
+bool PickComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view() && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (IsTypedText(key) && key->text() != QStringLiteral(" ")) {
+            const int i = TypeAhead(key->text());
+            if (i >= 0) view()->setCurrentIndex(model()->index(i, modelColumn(), rootModelIndex()));
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -88,7 +88,8 @@ private:
 
 // A pick-only, sorted drop-down list.  Letters typed jump to the first item that begins
 // with them; keys less than kTypeAheadMs apart extend the search text, a longer pause
-// starts it anew.
+// starts it anew.  In the open popup the same keys move the highlight, and the pick is
+// made as usual with Enter or a click.
 class PickComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -101,8 +102,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The item the typed text leads to, or -1.
+    int TypeAhead(const QString& typed);
+
     QString search_;
     QElapsedTimer sinceLastKey_;
 };

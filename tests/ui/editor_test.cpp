@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -453,6 +454,15 @@ TEST_F(EditorPairs, TypeAheadJumpsToTheFirstMatchAndRestartsAfterAPause) {
     QTest::qWait(PickComboBox::kTypeAheadMs + 100);
     QTest::keyClicks(box, "3");
     EXPECT_EQ(box->currentText(), "3,9");
+
+    // In the open list the keys move the highlight; Enter picks.
+    box->showPopup();
+    QTest::qWait(PickComboBox::kTypeAheadMs + 100);
+    QTest::keyClicks(box->view(), "4,3");
+    EXPECT_EQ(box->view()->currentIndex().data().toString(), "4,3");
+    EXPECT_EQ(box->currentText(), "3,9");
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    EXPECT_EQ(box->currentText(), "4,3");
 }
 
 using EditorTyres = EditorFixture;
