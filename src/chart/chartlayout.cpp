@@ -10,13 +10,14 @@ namespace kelm {
 namespace {
 
 constexpr double kTickLength = 4;
-constexpr double kLabelGap = 2;   // between a tick and its label
-constexpr double kTitleGap = 4;   // between the labels and the axis title
+constexpr double kLabelGap = 2;  // between a tick and its label
+constexpr double kTitleGap = 4;  // between the labels and the axis title
 constexpr std::size_t kMaxTicks = 1000;
 
 double WidestLine(const std::string& label, const TextMeasure& text) {
     double widest = 0;
-    for (const std::string& line : SplitAtSpaces(label)) widest = std::max(widest, text.Width(line));
+    for (const std::string& line : SplitAtSpaces(label))
+        widest = std::max(widest, text.Width(line));
     return widest;
 }
 
@@ -93,7 +94,8 @@ std::vector<double> TickValues(double min, double max, double step) {
     return ticks;
 }
 
-ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges, const TextMeasure& text) {
+ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges,
+                          const TextMeasure& text) {
     const AxisRanges r = Widened(ranges);
     const double lineHeight = text.LineHeight();
     ChartGeometry g;
@@ -104,7 +106,8 @@ ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges,
     g.x = {r.xMin, r.xMax, g.area.left, g.area.left + std::max(1.0, 0.98 * g.area.Width())};
     std::size_t lines = MostLines(BottomTicks(g.x, text));
     for (int pass = 0; pass < 2; ++pass) {
-        const double bottomRoom = kTickLength + kLabelGap + lines * lineHeight + kTitleGap + lineHeight;
+        const double bottomRoom =
+            kTickLength + kLabelGap + lines * lineHeight + kTitleGap + lineHeight;
         g.series.top = g.area.top;
         g.series.bottom = std::max(g.series.top + 2, g.area.bottom - bottomRoom);
         const double axisTop = g.series.top + std::round(0.03 * g.series.Height());
@@ -115,7 +118,8 @@ ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges,
         for (double v : g.yTicks) widest = std::max(widest, text.Width(FormatGrouped(v)));
         g.series.left = g.area.left + lineHeight + kTitleGap + widest + kLabelGap + kTickLength;
         g.series.right = std::max(g.series.left + 2, g.area.right);
-        g.x = {r.xMin, r.xMax, g.series.left, g.series.left + std::max(1.0, 0.98 * g.series.Width())};
+        g.x = {r.xMin, r.xMax, g.series.left,
+               g.series.left + std::max(1.0, 0.98 * g.series.Width())};
         g.xTicks = BottomTicks(g.x, text);
 
         const std::size_t settled = MostLines(g.xTicks);
@@ -138,9 +142,12 @@ std::vector<std::string> SplitAtSpaces(std::string_view text) {
 
 std::vector<std::string> PointLabelLines(SeriesRole role, ChartPoint p) {
     switch (role) {
-        case SeriesRole::GearLine: return {FormatGrouped(p.y)};
-        case SeriesRole::ShiftSpeed: return SplitAtSpaces(FormatGrouped(p.x));
-        case SeriesRole::ShiftCurve: break;
+        case SeriesRole::GearLine:
+            return {FormatGrouped(p.y)};
+        case SeriesRole::ShiftSpeed:
+            return SplitAtSpaces(FormatGrouped(p.x));
+        case SeriesRole::ShiftCurve:
+            break;
     }
     return {FormatGrouped(p.x)};
 }

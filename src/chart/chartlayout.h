@@ -83,7 +83,8 @@ double TickStep(double range, double maxLabels);
 std::vector<double> TickValues(double min, double max, double step);
 
 // Lays the chart out in a panel of width x height pixels.
-ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges, const TextMeasure& text);
+ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges,
+                          const TextMeasure& text);
 
 // Text of an axis label or a point label: "#,##0" with the user's thousands separator.
 // The lines of a bottom-axis label or a shift-speed label: broken at every plain space.
@@ -116,7 +117,7 @@ struct DotRect {
 DotRect PrintRect(int pageWidth, int pageHeight);
 
 // Cuts the segment to the box; false when no part of it lies inside.  Keeps coordinates
-// that a zoom has blown up far beyond the panel within what a painter can draw.
+// that a zoom has blown up far beyond the panel out of pictures and printer files.
 bool ClipSegment(const PixelRect& box, double& x0, double& y0, double& x1, double& y1);
 
 }  // namespace kelm

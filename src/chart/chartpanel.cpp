@@ -64,7 +64,8 @@ QFont PixelFont(const QFont& base, bool bold) {
 QString PrintFailure(const QPrinter& printer) {
     if (!printer.outputFileName().isEmpty())
         return QStringLiteral("Не удалось записать файл «%1»").arg(printer.outputFileName());
-    return QStringLiteral("Не удалось напечатать график на принтере «%1»").arg(printer.printerName());
+    return QStringLiteral("Не удалось напечатать график на принтере «%1»")
+        .arg(printer.printerName());
 }
 
 }  // namespace
@@ -88,14 +89,18 @@ struct ChartPanel::Impl {
         p.drawText(QPointF(left, top + metrics.ascent()), FromUtf8View(text));
     }
 
+    void DrawGrid(QPainter& p, const ChartGeometry& g) const;
     void DrawAxes(QPainter& p, const ChartGeometry& g) const;
     void DrawSeries(QPainter& p, const ChartGeometry& g, const PixelRect& reach) const;
     void DrawLabels(QPainter& p, const ChartGeometry& g) const;
 
     void ApplyDrag(double width, double height) {
         switch (ClassifyDrag(dragStart.x(), dragStart.y(), dragEnd.x(), dragEnd.y())) {
-            case DragAction::None: return;
-            case DragAction::Unzoom: zoom.reset(); return;
+            case DragAction::None:
+                return;
+            case DragAction::Unzoom:
+                zoom.reset();
+                return;
             case DragAction::Zoom:
                 if (const auto g = Geometry(width, height))
                     zoom = RangesUnder(*g, dragStart.x(), dragStart.y(), dragEnd.x(), dragEnd.y());
@@ -122,10 +127,7 @@ struct ChartPanel::Impl {
     std::unique_ptr<QPrinter> printer;
 };
 
-void ChartPanel::Impl::DrawAxes(QPainter& p, const ChartGeometry& g) const {
-    constexpr double kTick = 4, kGap = 2;
-    const double lineHeight = metrics.height();
-
+void ChartPanel::Impl::DrawGrid(QPainter& p, const ChartGeometry& g) const {
     p.setPen(QPen(QColor(190, 190, 170), 1, Qt::DotLine));
     for (double v : g.xTicks) {
         const double px = g.x.ToPixel(v);
@@ -135,7 +137,11 @@ void ChartPanel::Impl::DrawAxes(QPainter& p, const ChartGeometry& g) const {
         const double py = g.y.ToPixel(v);
         p.drawLine(QPointF(g.x.from, py), QPointF(g.x.to, py));
     }
+}
 
+void ChartPanel::Impl::DrawAxes(QPainter& p, const ChartGeometry& g) const {
+    constexpr double kTick = 4, kGap = 2;
+    const double lineHeight = metrics.height();
     p.setPen(QPen(Qt::black, 1));
     p.drawLine(QPointF(g.x.from, g.y.to), QPointF(g.x.from, g.y.from));
     p.drawLine(QPointF(g.x.from, g.y.from), QPointF(g.x.to, g.y.from));
@@ -167,11 +173,13 @@ void ChartPanel::Impl::DrawAxes(QPainter& p, const ChartGeometry& g) const {
     p.save();
     p.translate(g.area.left, (g.y.from + g.y.to) / 2);
     p.rotate(-90);
-    p.drawText(QPointF(-titleMetrics.horizontalAdvance(leftTitle) / 2, titleMetrics.ascent()), leftTitle);
+    p.drawText(QPointF(-titleMetrics.horizontalAdvance(leftTitle) / 2, titleMetrics.ascent()),
+               leftTitle);
     p.restore();
 }
 
-void ChartPanel::Impl::DrawSeries(QPainter& p, const ChartGeometry& g, const PixelRect& reach) const {
+void ChartPanel::Impl::DrawSeries(QPainter& p, const ChartGeometry& g,
+                                  const PixelRect& reach) const {
     QPolygonF line;
     for (const Series& s : chart) {
         const SeriesRole role = s.Role();
@@ -186,16 +194,20 @@ void ChartPanel::Impl::DrawSeries(QPainter& p, const ChartGeometry& g, const Pix
                      q.y() <= reach.bottom;
             line << q;
         }
-        QPen pen(color, role == SeriesRole::ShiftCurve ? 3 : 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        QPen pen(color, role == SeriesRole::ShiftCurve ? 3 : 1, Qt::SolidLine, Qt::RoundCap,
+                 Qt::RoundJoin);
         p.setPen(pen);
         if (inside) {
             p.drawPolyline(line);
         } else {
-            // A zoomed view may put points far outside the panel; such segments are cut
-            // to what can be seen so the painter never meets huge coordinates.
+            // A zoomed view may put points thousands of millions of pixels away; such
+            // segments are cut to what can be seen, so the clipboard picture and the
+            // printer file never carry coordinates that other programs choke on.
             for (qsizetype i = 1; i < line.size(); ++i) {
-                double x0 = line[i - 1].x(), y0 = line[i - 1].y(), x1 = line[i].x(), y1 = line[i].y();
-                if (ClipSegment(reach, x0, y0, x1, y1)) p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
+                double x0 = line[i - 1].x(), y0 = line[i - 1].y(), x1 = line[i].x(),
+                       y1 = line[i].y();
+                if (ClipSegment(reach, x0, y0, x1, y1))
+                    p.drawLine(QPointF(x0, y0), QPointF(x1, y1));
             }
         }
 
@@ -205,7 +217,8 @@ void ChartPanel::Impl::DrawSeries(QPainter& p, const ChartGeometry& g, const Pix
             p.setPen(Qt::NoPen);
             p.setBrush(color);
             for (const QPointF& q : line) {
-                if (q.x() >= reach.left && q.x() <= reach.right && q.y() >= reach.top && q.y() <= reach.bottom)
+                if (q.x() >= reach.left && q.x() <= reach.right && q.y() >= reach.top &&
+                    q.y() <= reach.bottom)
                     p.drawEllipse(q, kSymbolRadius, kSymbolRadius);
             }
             p.restore();
@@ -287,10 +300,12 @@ void ChartPanel::Paint(QPainter& painter, const QRectF& rect) {
     painter.fillRect(QRectF(0, 0, w, h), background);
 
     if (const auto g = d->Geometry(w, h)) {
-        d->DrawAxes(painter, *g);
+        d->DrawGrid(painter, *g);
         // Series are not cut at the axes; only what lies far beyond the panel is dropped.
         const PixelRect reach{-32, -32, w + 32, h + 32};
         d->DrawSeries(painter, *g, reach);
+        // A zoomed view runs the series over the axes: their labels stay on top, readable.
+        d->DrawAxes(painter, *g);
         d->DrawLabels(painter, *g);
     }
     painter.restore();
@@ -324,7 +339,8 @@ void ChartPanel::N1Click() {
             generator.setResolution(96);
             generator.setTitle(objectName());
             QPainter painter;
-            if (!painter.begin(&generator)) throw KelmError("Не удалось нарисовать график для буфера обмена");
+            if (!painter.begin(&generator))
+                throw KelmError("Не удалось нарисовать график для буфера обмена");
             Paint(painter, area);
         }
         QImage image(w, h, QImage::Format_RGB32);
@@ -383,7 +399,9 @@ AxisRanges ChartPanel::CurrentRanges() const {
     return {};
 }
 
-std::optional<ChartGeometry> ChartPanel::ScreenGeometry() const { return d->Geometry(width(), height()); }
+std::optional<ChartGeometry> ChartPanel::ScreenGeometry() const {
+    return d->Geometry(width(), height());
+}
 
 void ChartPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);

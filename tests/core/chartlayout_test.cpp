@@ -46,7 +46,8 @@ TEST_F(ChartLayout, TickStepsAreRoundAndWholeNumbers) {
     EXPECT_EQ(TickStep(300, 0), 500);  // no room at all still gives one step across
 
     EXPECT_EQ(TickValues(-3.5, 12, 5), (std::vector<double>{0, 5, 10}));
-    EXPECT_EQ(TickValues(0, 6000, 1000), (std::vector<double>{0, 1000, 2000, 3000, 4000, 5000, 6000}));
+    EXPECT_EQ(TickValues(0, 6000, 1000),
+              (std::vector<double>{0, 1000, 2000, 3000, 4000, 5000, 6000}));
     EXPECT_TRUE(TickValues(0.2, 0.8, 1).empty());
     // Where a step no longer changes a double, the list still ends.
     EXPECT_LE(TickValues(1e17, 1e17 + 64, 1).size(), 1000u);
@@ -119,10 +120,13 @@ TEST_F(ChartLayout, LabelTextsByRole) {
     GlobalNumberFormat().thousandSeparator = " ";
     EXPECT_EQ(SplitAtSpaces("1 234 567"), (Lines{"1", "234", "567"}));
     EXPECT_EQ(SplitAtSpaces("208"), (Lines{"208"}));
-    EXPECT_EQ(SplitAtSpaces("1\xC2\xA0" "000"), (Lines{"1\xC2\xA0" "000"}));
+    EXPECT_EQ(SplitAtSpaces("1\xC2\xA0"
+                            "000"),
+              (Lines{"1\xC2\xA0"
+                     "000"}));
 
     const ChartPoint p{1234.5, 3428.5714};
-    EXPECT_EQ(PointLabelLines(SeriesRole::GearLine, p), (Lines{"3 429"}));      // y, one line
+    EXPECT_EQ(PointLabelLines(SeriesRole::GearLine, p), (Lines{"3 429"}));       // y, one line
     EXPECT_EQ(PointLabelLines(SeriesRole::ShiftSpeed, p), (Lines{"1", "235"}));  // x, broken
     EXPECT_EQ(PointLabelLines(SeriesRole::ShiftCurve, p), (Lines{"1 235"}));
     EXPECT_EQ(PointLabelLines(SeriesRole::ShiftSpeed, {0, 0}), (Lines{"0"}));
