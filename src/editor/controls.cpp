@@ -283,8 +283,8 @@ QValidator::State SpinEdit::validate(QString& input, int& pos) const {
 
 int SpinEdit::Value() const { return StrToIntDef(cleanText().toStdString(), minimum()); }
 
-void SpinEdit::SetValue(qint64 value) {
-    setValue(static_cast<int>(std::clamp<qint64>(value, minimum(), maximum())));
+void SpinEdit::SetValue(int value) {
+    setValue(std::clamp(value, minimum(), maximum()));
     // setValue leaves an edited text alone when the value is unchanged; show it anyway.
     lineEdit()->setText(textFromValue(this->value()));
 }

@@ -121,10 +121,13 @@ class SpinEdit : public QSpinBox {
 public:
     SpinEdit(int minimum, int maximum, int maxTypedLength, QWidget* parent = nullptr);
 
+    int MinValue() const { return minimum(); }
+    int MaxValue() const { return maximum(); }
+    int Increment() const { return singleStep(); }
+    int MaxTyped() const { return maxTyped_; }
     int Value() const;
     // Clamped to the range.
-    void SetValue(qint64 value);
-    int MaxTypedLength() const { return maxTyped_; }
+    void SetValue(int value);
     using QSpinBox::lineEdit;
 
 protected:

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "base/messages.h"
 #include "base/numtext.h"
@@ -397,7 +398,9 @@ void TForm2::ComboBox3Change() {
 
 void TForm2::BitBtn1Click() {
     RunHandler([this] {
-        if (const auto perimeter = TyrePerimeter(SE4->Value(), SE1->Value(), SE2->Value())) SE3->SetValue(*perimeter);
+        if (const auto perimeter = TyrePerimeter(SE4->Value(), SE1->Value(), SE2->Value())) {
+            SE3->SetValue(static_cast<int>(std::min<std::int64_t>(*perimeter, SE3->MaxValue())));
+        }
     });
 }
 

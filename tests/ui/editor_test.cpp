@@ -83,10 +83,10 @@ TEST_F(EditorLayout, ControlsSitWhereDesignedWithTheirHints) {
         int max, typed;
     };
     for (const Range& r : {Range{"SE3", 100000, 5}, Range{"SE4", 1000, 3}, Range{"SE1", 10000, 4}, Range{"SE2", 10000, 4}}) {
-        EXPECT_EQ(Spin(r.name)->minimum(), 0) << r.name;
-        EXPECT_EQ(Spin(r.name)->maximum(), r.max) << r.name;
-        EXPECT_EQ(Spin(r.name)->singleStep(), 1) << r.name;
-        EXPECT_EQ(Spin(r.name)->MaxTypedLength(), r.typed) << r.name;
+        EXPECT_EQ(Spin(r.name)->MinValue(), 0) << r.name;
+        EXPECT_EQ(Spin(r.name)->MaxValue(), r.max) << r.name;
+        EXPECT_EQ(Spin(r.name)->Increment(), 1) << r.name;
+        EXPECT_EQ(Spin(r.name)->MaxTyped(), r.typed) << r.name;
     }
 
 }
@@ -140,7 +140,7 @@ TEST_F(EditorFill, ListsAreSortedAsTextAndShowTheirFirstItem) {
     EXPECT_EQ(List("ComboBox2")->currentText(), "10,5");
     EXPECT_EQ(Field("ME21"), " ,   ");  // filling raises no change of the pair list
     EXPECT_EQ(List("ComboBox3")->currentText(), QStringLiteral("Бл 85 165/70-13"));
-    EXPECT_EQ(Spin("SE3")->value(), 1763);
+    EXPECT_EQ(Spin("SE3")->Value(), 1763);
     EXPECT_TRUE(messages.asked.empty());
 }
 
@@ -483,8 +483,8 @@ TEST_F(EditorTyres, AddReplaceAndDeleteTyres) {
     EXPECT_EQ(catalog.Tyres[1].Perimeter, 1900);
 
     TypeName("ComboBox3", "B");
-    EXPECT_EQ(Spin("SE3")->value(), 1800);
-    Spin("SE3")->lineEdit()->clear();  // not an integer: stored as 0
+    EXPECT_EQ(Spin("SE3")->Value(), 1800);
+    ClearSpin("SE3");  // not an integer: stored as 0
     messages.answers = {true};
     Click("Button3");
     EXPECT_EQ(catalog.Tyres[0].Perimeter, 0);
@@ -492,7 +492,7 @@ TEST_F(EditorTyres, AddReplaceAndDeleteTyres) {
     messages.answers = {true};
     Click("Button6");  // "B" is item 1: "A" is selected and shown
     EXPECT_EQ(List("ComboBox3")->currentText(), "A");
-    EXPECT_EQ(Spin("SE3")->value(), 1900);
+    EXPECT_EQ(Spin("SE3")->Value(), 1900);
     messages.answers = {true};
     Click("Button6");
     EXPECT_TRUE(catalog.Tyres.Empty());
@@ -513,34 +513,35 @@ TEST_F(EditorTyres, CalculatorCountsBothSidewallsAndOnlyChangesThePerimeterField
         TypeSpin("SE1", c.width);
         TypeSpin("SE2", c.profile);
         Click("BitBtn1");
-        EXPECT_EQ(Spin("SE3")->value(), c.expected) << c.rim << " " << c.width << " " << c.profile;
+        EXPECT_EQ(Spin("SE3")->Value(), c.expected) << c.rim << " " << c.width << " " << c.profile;
     }
     EXPECT_EQ(catalog.Tyres[0].Perimeter, 1500);
 
     TypeSpin("SE3", "1234");
     TypeSpin("SE1", "0");
     Click("BitBtn1");
-    EXPECT_EQ(Spin("SE3")->value(), 1234);
-    Spin("SE1")->lineEdit()->clear();  // reads as 0 as well
+    EXPECT_EQ(Spin("SE3")->Value(), 1234);
+    ClearSpin("SE1");  // reads as 0 as well
     Click("BitBtn1");
     EXPECT_EQ(Spin("SE3")->text(), "1234");
 }
 
 TEST_F(EditorTyres, SpinEditsClampAndFillAnEmptyTextWhenLeft) {
     Open();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     SpinEdit* rim = Spin("SE4");
     TypeSpin("SE4", "99999");  // three characters at most
     EXPECT_EQ(rim->text(), "999");
-    rim->lineEdit()->clear();
+    ClearSpin("SE4");
     EXPECT_EQ(rim->Value(), 0);
-    Get<QWidget>("SE1")->setFocus();
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(rim, &out);
-    EXPECT_EQ(rim->text(), "0");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), rim);
+    EXPECT_EQ(rim->text(), "0");  // filled in when left
     rim->SetValue(5000);
     EXPECT_EQ(rim->text(), "1000");
     QTest::keyClick(rim, Qt::Key_Down);
-    EXPECT_EQ(rim->value(), 999);
+    EXPECT_EQ(rim->Value(), 999);
 }
 
 using EditorClose = EditorFixture;

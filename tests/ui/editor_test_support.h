@@ -90,6 +90,10 @@ protected:
         edit->selectAll();
         TypeKeys(edit, text);
     }
+    void ClearSpin(const char* spin) {
+        TypeSpin(spin, QString());
+        QTest::keyClick(Spin(spin), Qt::Key_Backspace);
+    }
     std::string Field(const char* field) { return Mask(field)->Text(); }
     std::array<std::string, 6> Ratios() {
         return {Field("ME1"), Field("ME2"), Field("ME3"), Field("ME4"), Field("ME5"), Field("ME6")};
