@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QCollator>
 #include <QComboBox>
 #include <algorithm>
 #include <filesystem>
@@ -30,10 +29,8 @@ Catalog gCatalog;
 std::string gPath;
 
 QStringList Sorted(QStringList names) {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(names.begin(), names.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+                     [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
     return names;
 }
 

@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QCollator>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -32,27 +31,19 @@ int FirstItemStartingWith(const QComboBox* list, const QString& text) {
     return -1;
 }
 
-// The user's collation with letter case ignored.
-const QCollator& ListCollator() {
-    static const QCollator collator = [] {
-        QCollator c;
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        return c;
-    }();
-    return collator;
-}
+// The lists' order: by text with letter case ignored, the same order the main window's
+// lists show, whatever the user's locale.
+bool ListLess(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; }
 
 }  // namespace
 
 int InsertSortedItem(QComboBox* list, const QString& text) {
-    const QCollator& collator = ListCollator();
     // Upper bound by binary search: the list is sorted, and a new item goes after the
     // items equal to it, so a fill keeps the catalog's order among equal names.
     int lo = 0, hi = list->count();
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (collator.compare(text, list->itemText(mid)) < 0) hi = mid;
+        if (ListLess(text, list->itemText(mid))) hi = mid;
         else lo = mid + 1;
     }
     const int before = list->currentIndex();
@@ -72,9 +63,7 @@ void AddSortedItems(QComboBox* list, QStringList texts) {
         return;
     }
     // A stable sort keeps equal texts in the order given, as inserting after them would.
-    const QCollator& collator = ListCollator();
-    std::stable_sort(texts.begin(), texts.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(texts.begin(), texts.end(), ListLess);
     const QString editText = list->isEditable() ? list->currentText() : QString();
     list->addItems(texts);
     list->setCurrentIndex(-1);

@@ -11,9 +11,8 @@
 
 namespace kelm {
 
-// Inserts the text at its place in a list kept sorted as text, letter case ignored, by
-// the user's collation (so "10,5" comes before "3,9"); after any items that compare
-// equal.  The selection and the edit text are left as they were.  Returns the position.
+// Inserts the text at its place in a list kept sorted as text, letter case ignored (so
+// "10,5" comes before "3,9"), after any items that compare equal.  The selection and the edit text are left as they were.  Returns the position.
 int InsertSortedItem(QComboBox* list, const QString& text);
 // Adds many texts in the order that inserting them one by one would give, sorting them
 // once; for filling a list.
