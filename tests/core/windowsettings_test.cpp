@@ -193,6 +193,7 @@ TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
     }
     std::filesystem::create_directory(dir.File("Kelm.ini"));
     EXPECT_FALSE(SettingsFileExists(dir.File("Kelm.ini")));
+    EXPECT_EQ(ReadWindowSettings(dir.File("Kelm.ini")), DefaultWindowSettings());  // read as missing
     EXPECT_THROW(CreateSettingsFile(dir.File("Kelm.ini")), InOutError);
 
     try {
