@@ -1,5 +1,6 @@
 #include "base/numtext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -90,7 +91,6 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
     std::string_view t = text.substr(b, e - b);
     if (t.empty()) return std::nullopt;
 
-    std::string normal;  // the same number in from_chars' own syntax
     std::size_t i = 0;
     bool negative = false;
     bool hadSign = false;
@@ -103,23 +103,40 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
     int leadingIntDigits = 0;  // integer digits after leading zeros
     int leadingFracZeros = 0;  // fraction zeros before the first non-zero digit
     bool seenNonZero = false;
+    // The significant digits as an integer, while they fit, for the exact fast path.
+    std::uint64_t significand = 0;
+    int significantDigits = 0;
+    auto addSignificant = [&](char digit) {
+        if (++significantDigits <= 19) significand = significand * 10 + static_cast<unsigned>(digit - '0');
+    };
+    const std::size_t intBegin = i;
     while (i < t.size() && IsDigit(t[i])) {
         if (t[i] != '0') seenNonZero = true;
-        if (seenNonZero) ++leadingIntDigits;
-        normal += t[i++];
+        if (seenNonZero) {
+            ++leadingIntDigits;
+            addSignificant(t[i]);
+        }
+        ++i;
         ++mantissaDigits;
     }
+    const std::string_view intDigits = t.substr(intBegin, i - intBegin);
     bool hadSeparator = false;
+    std::string_view fracDigits;
     if (i < t.size() && (t[i] == sepA || t[i] == sepB)) {
         hadSeparator = true;
         ++i;
-        normal += '.';
+        const std::size_t fracBegin = i;
         while (i < t.size() && IsDigit(t[i])) {
             if (t[i] != '0') seenNonZero = true;
-            if (!seenNonZero) ++leadingFracZeros;
-            normal += t[i++];
+            if (!seenNonZero) {
+                ++leadingFracZeros;
+            } else {
+                addSignificant(t[i]);
+            }
+            ++i;
             ++mantissaDigits;
         }
+        fracDigits = t.substr(fracBegin, i - fracBegin);
     }
     if (mantissaDigits == 0) {
         // Only the separator (and the blanks around it) reads as zero.
@@ -144,10 +161,40 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
     if (i != t.size()) return std::nullopt;
     if (!seenNonZero) return negative ? -0.0 : 0.0;
 
-    normal += 'e';
-    normal += std::to_string(exponent);
+    // Fast path for the usual short numbers: with at most 15 significant digits the
+    // significand and a power of ten up to 1e22 are exact doubles, so one multiplication
+    // or division gives the correctly rounded value, the same as from_chars.
+    const long long scale = exponent - static_cast<long long>(fracDigits.size());
+    if (significantDigits <= 15 && scale >= -22 && scale <= 22) {
+        static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const double v = static_cast<double>(significand);
+        const double value = scale < 0 ? v / kPowersOfTen[-scale] : v * kPowersOfTen[scale];
+        return negative ? -value : value;
+    }
+
+    // The same number in from_chars' own syntax ("." and no plus sign), built in a buffer
+    // on the stack unless the text is very long: catalogs hold many numbers.
+    char shortText[64];
+    std::string longText;
+    const std::size_t capacity = mantissaDigits + 24;
+    char* normal = shortText;
+    if (capacity > sizeof shortText) {
+        longText.resize(capacity);
+        normal = longText.data();
+    }
+    char* end = std::copy(intDigits.begin(), intDigits.end(), normal);
+    if (hadSeparator) {
+        *end++ = '.';
+        end = std::copy(fracDigits.begin(), fracDigits.end(), end);
+    }
+    if (exponent != 0) {
+        *end++ = 'e';
+        end = std::to_chars(end, normal + capacity, exponent).ptr;
+    }
     double value = 0;
-    const auto res = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    const auto res = std::from_chars(normal, end, value);
     if (res.ec == std::errc::result_out_of_range) {
         // Decide between overflow (an error) and underflow (zero) by the magnitude.
         const long long magnitude =
@@ -155,7 +202,7 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
         if (magnitude > 0) return std::nullopt;
         return negative ? -0.0 : 0.0;
     }
-    if (res.ec != std::errc() || res.ptr != normal.data() + normal.size()) return std::nullopt;
+    if (res.ec != std::errc() || res.ptr != end) return std::nullopt;
     return negative ? -value : value;
 }
 

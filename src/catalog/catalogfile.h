@@ -13,11 +13,21 @@ bool CheckIO();
 
 // Empties the catalog and fills it from the catalog file.  Ends with SilentAbort after
 // CheckIO has reported a file error; a number that cannot be read escapes as ConvertError
-// with its exact text.  Records complete before a failure stay in the catalog.
+// with its exact text (the line quoted in UTF-8).  Records complete before a failure stay
+// in the catalog.  Numbers are read with either "," or "." as the decimal separator, so
+// a file written under other regional settings still loads.
+//
+// The module remembers, per path, a load that did not read the whole file (it could not
+// be opened or read, or a number could not be read).  The next SaveCatalog to that path
+// first keeps the old file as "<path>.bak", replacing an older one, so the records the
+// load never reached are not lost.  (Through a symbolic link, both the new file and the
+// backup go beside the file the link leads to, and the link stays.)
 void LoadCatalog(Catalog& catalog, const std::string& path);
 
-// Writes the whole catalog to the file.  Always returns normally; file errors are reported
-// through CheckIO.
+// Writes the whole catalog to the file, numbers with the user's decimal separator.
+// Always returns normally.  The new content is written to "<path>.tmp", synced and then
+// renamed over the file, so a failed save leaves the old file untouched; a failure is
+// reported by one CheckIO message for the whole save.
 void SaveCatalog(Catalog& catalog, const std::string& path);
 
 }  // namespace kelm

@@ -1,0 +1,185 @@
+#include "catalog/textfile.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelm {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+}  // namespace
+
+int TakeIOError() {
+    const int code = detail::pendingIOError;
+    detail::pendingIOError = 0;
+    return code;
+}
+
+void SetIOError(int code) {
+    if (detail::pendingIOError == 0) detail::pendingIOError = code;
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+
+TextReader::~TextReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TextReader::Open(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    pos_ = len_ = 0;
+    ended_ = false;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        SetIOError(errno);
+        return;
+    }
+    // Linux opens a directory for reading; reading it fails only later, and then the
+    // failure would look like a short file instead of a file that is not there.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        SetIOError(S_ISDIR(st.st_mode) ? EISDIR : errno);
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    buffer_.resize(kBufferSize);
+}
+
+bool TextReader::Fill() {
+    pos_ = len_ = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        if (n > 0) {
+            len_ = static_cast<std::size_t>(n);
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) SetIOError(errno);
+        ended_ = true;
+        return false;
+    }
+}
+
+bool TextReader::EofAtBufferEnd() {
+    if (fd_ < 0) {
+        SetIOError(EBADF);
+        return true;
+    }
+    if (ended_) return true;
+    if (pos_ == len_ && !Fill()) return true;
+    // Lines are always consumed whole, so the position is at the start of a line here.
+    if (buffer_[pos_] == kEndOfFileMark) ended_ = true;
+    return ended_;
+}
+
+void TextReader::ReadLine(std::string& line) {
+    line.clear();
+    if (Eof()) return;
+    // One pass finds the line end and notes any CR; catalog lines are short, so a plain
+    // loop beats two library scans per line.
+    bool sawCr = false;
+    for (;;) {
+        const char* start = buffer_.data() + pos_;
+        const char* end = buffer_.data() + len_;
+        const char* p = start;
+        while (p != end && *p != '\n') {
+            sawCr |= *p == '\r';
+            ++p;
+        }
+        line.append(start, p);
+        if (p != end) {
+            pos_ += static_cast<std::size_t>(p - start) + 1;
+            break;
+        }
+        pos_ = len_;
+        if (!Fill()) break;
+    }
+    // The CR of a CR LF and any lone CR are both dropped.
+    if (sawCr) std::erase(line, '\r');
+}
+
+void TextReader::Close() {
+    if (fd_ < 0) {
+        SetIOError(EBADF);
+        return;
+    }
+    if (::close(fd_) != 0) SetIOError(errno);
+    fd_ = -1;
+    pos_ = len_ = 0;
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+TextWriter::~TextWriter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TextWriter::Fail(int code) {
+    failed_ = true;
+    SetIOError(code);
+}
+
+void TextWriter::Create(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    buffer_.clear();
+    failed_ = false;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) Fail(errno);
+}
+
+void TextWriter::Flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            Fail(n < 0 ? errno : EIO);
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+}
+
+void TextWriter::WriteLine(std::string_view line) {
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return;
+    }
+    if (failed_) return;
+    buffer_.append(line);
+    buffer_.append("\r\n");
+    if (buffer_.size() >= kBufferSize) Flush();
+}
+
+void TextWriter::Sync() {
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return;
+    }
+    if (!failed_) Flush();
+    if (!failed_ && ::fsync(fd_) != 0) Fail(errno);
+}
+
+void TextWriter::Close() {
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return;
+    }
+    if (!failed_) Flush();
+    // Whatever close() reports, the descriptor is gone; an error may mean lost data.
+    if (::close(fd_) != 0) Fail(errno);
+    fd_ = -1;
+    buffer_.clear();
+}
+
+}  // namespace kelm

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelm {
+
+// Text files never throw.  Every operation that fails leaves an error code (an errno
+// value) pending and later operations still run; the first code stays pending until
+// TakeIOError takes it.  CheckIO (catalogfile.h) is the one place that reports it.
+int TakeIOError();
+// Leaves a code pending unless one already is.
+void SetIOError(int code);
+
+namespace detail {
+inline int pendingIOError = 0;
+}
+// Looks without taking; cheap enough to ask after every line of a large file.
+inline bool IOErrorPending() { return detail::pendingIOError != 0; }
+
+// Reads 8-bit text line by line through a large buffer.  A line ends at LF or CR LF; a
+// CR anywhere else is dropped from the line; the last line needs no line end; a 0x1A
+// byte at the start of a line ends the file.
+class TextReader {
+public:
+    TextReader() = default;
+    TextReader(const TextReader&) = delete;
+    TextReader& operator=(const TextReader&) = delete;
+    ~TextReader();  // closes a file still open, without reporting anything
+
+    // A directory counts as a failure to open, so that it is reported at once.
+    void Open(const std::string& path);
+    // True at the end of the file, and after any failure (which is left pending).
+    bool Eof() {
+        // Inside the buffer and not at an end mark: the common case, asked once a line.
+        if (pos_ < len_ && buffer_[pos_] != kEndOfFileMark) return false;
+        return EofAtBufferEnd();
+    }
+    // The next line without its line end; empty at the end of the file.
+    void ReadLine(std::string& line);
+    void Close();
+
+    bool IsOpen() const { return fd_ >= 0; }
+
+    static constexpr char kEndOfFileMark = '\x1A';
+
+private:
+    bool EofAtBufferEnd();
+    bool Fill();  // false at the end of the file or on a failure
+
+    int fd_ = -1;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool ended_ = false;  // end of file, a 0x1A line or a failure
+};
+
+// Writes 8-bit text lines, each ended by CR LF, through a buffer.  A failure is kept:
+// once one write has failed the rest are dropped, since the file is broken anyway.
+class TextWriter {
+public:
+    TextWriter() = default;
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+    ~TextWriter();  // closes a file still open, without reporting anything
+
+    // Creates the file, or empties it when it exists.
+    void Create(const std::string& path);
+    void WriteLine(std::string_view line);
+    // Pushes everything written so far to the disk itself (buffer and system cache).
+    void Sync();
+    void Close();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // True once any operation of this writer has failed.
+    bool Failed() const { return failed_; }
+
+private:
+    void Fail(int code);
+    void Flush();
+
+    int fd_ = -1;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+}  // namespace kelm
