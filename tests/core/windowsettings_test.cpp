@@ -1,22 +1,22 @@
 #include "mainwindow/windowsettings.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
-#include "core/scratch_folder.h"
+#include "core/file_test_support.h"
 #include "mainwindow/inifile.h"
 #include "mainwindow/ravnenie.h"
 
 namespace kelm {
 namespace {
 
-using testing::ScratchFolder;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
 
 std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
 
@@ -80,8 +80,8 @@ TEST(IniFile, IntegerRules) {
 
 TEST(WindowSettings, MissingFileGivesDefaultsAndCreatesNothing) {
     CommaScope comma(',');
-    ScratchFolder dir;
-    const std::string path = dir.File("Kelm.ini");
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
     const WindowSettings s = ReadWindowSettings(path);
     EXPECT_FALSE(s.FormMax);
     EXPECT_EQ(s.FormHeight, 400);
@@ -108,29 +108,29 @@ TEST(WindowSettings, PairDefaultsFollowTheUsersSeparator) {
 
 TEST(WindowSettings, NewFileHoldsTheSeventeenLinesInOrder) {
     CommaScope comma(',');
-    ScratchFolder dir;
-    const std::string path = dir.File("Kelm.ini");
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
     WindowSettings s = DefaultWindowSettings();
     s.FormHeight = 480;
     s.FormWidth = 640;
     ASSERT_FALSE(SettingsFileExists(path));
     CreateSettingsFile(path);
     EXPECT_TRUE(SettingsFileExists(path));
-    EXPECT_EQ(ScratchFolder::Read(path), "");
+    EXPECT_EQ(ReadBytes(path), "");
     WriteWindowSettings(path, s);
     const std::string expected = Cp(
         "[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1=1\r\nCB2=0\r\n"
         "CB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\nComboBox4=3,9\r\n"
         "ComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\nComboBox8=Бл 85 165/70-13\r\n"
         "ColorBox1=255\r\nColorBox2=16711680\r\n");
-    EXPECT_EQ(ScratchFolder::Read(path), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(ReadWindowSettings(path), s);
 }
 
 TEST(WindowSettings, RewriteKeepsForeignEntriesAndReadsBackTheSameState) {
-    ScratchFolder dir;
-    const std::string path = dir.File("Kelm.ini");
-    ScratchFolder::Write(path, "[Mine]\nkeep=me\n" + SectionFile("Extra=1\r\nSE1=7000\r\n"));
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
+    WriteBytes(path, "[Mine]\nkeep=me\n" + SectionFile("Extra=1\r\nSE1=7000\r\n"));
     WindowSettings s;
     s.FormMax = true;
     s.FormHeight = 1000;
@@ -154,10 +154,10 @@ TEST(WindowSettings, RewriteKeepsForeignEntriesAndReadsBackTheSameState) {
 
 TEST(WindowSettings, ValueReadingRules) {
     CommaScope comma(',');
-    ScratchFolder dir;
-    const std::string path = dir.File("Kelm.ini");
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
     const auto read = [&](const std::string& body) {
-        ScratchFolder::Write(path, SectionFile(body));
+        WriteBytes(path, SectionFile(body));
         return ReadWindowSettings(path);
     };
     // Out-of-range speeds are read as they are; the spin edit keeps them within its range.
@@ -183,18 +183,18 @@ TEST(WindowSettings, ValueReadingRules) {
 }
 
 TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
-    ScratchFolder dir;
-    const std::string missingFolder = dir.File("no/such/folder/Kelm.ini");
+    TempFolder dir;
+    const std::string missingFolder = dir / "no/such/folder/Kelm.ini";
     try {
         CreateSettingsFile(missingFolder);
         FAIL() << "created a file in a missing folder";
     } catch (const InOutError& e) {
         EXPECT_STREQ(e.what(), "I/O error 103");
     }
-    std::filesystem::create_directory(dir.File("Kelm.ini"));
-    EXPECT_FALSE(SettingsFileExists(dir.File("Kelm.ini")));
-    EXPECT_EQ(ReadWindowSettings(dir.File("Kelm.ini")), DefaultWindowSettings());  // read as missing
-    EXPECT_THROW(CreateSettingsFile(dir.File("Kelm.ini")), InOutError);
+    std::filesystem::create_directory(dir / "Kelm.ini");
+    EXPECT_FALSE(SettingsFileExists(dir / "Kelm.ini"));
+    EXPECT_EQ(ReadWindowSettings(dir / "Kelm.ini"), DefaultWindowSettings());  // read as missing
+    EXPECT_THROW(CreateSettingsFile(dir / "Kelm.ini"), InOutError);
 
     try {
         WriteWindowSettings(missingFolder, WindowSettings{});
@@ -205,30 +205,22 @@ TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
 
     // A write that fails half way (here: the file size limit, which binds root too) leaves
     // the old file as it was and no temporary file behind.
-    const std::string path = dir.File("Old.ini");
+    const std::string path = dir / "Old.ini";
     const std::string old = SectionFile("SE1=1234\r\n");
-    ScratchFolder::Write(path, old);
-    WindowSettings big;
-    big.ComboBox1 = std::string(4000, 'n');
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    bool threw = false;
-    try {
-        WriteWindowSettings(path, big);
-    } catch (const KelmError& e) {
-        threw = std::string(e.what()) == "Unable to write to " + path;
-    }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
-    EXPECT_TRUE(threw);
-    EXPECT_EQ(ScratchFolder::Read(path), old);
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.File(""))) ++files;
-    EXPECT_EQ(files, 2u);  // Old.ini and the folder Kelm.ini
+    WriteBytes(path, old);
+    const int result = testing::RunWithFileSizeLimit(1024, [&] {
+        WindowSettings big;
+        big.ComboBox1 = std::string(4000, 'n');
+        try {
+            WriteWindowSettings(path, big);
+        } catch (const KelmError& e) {
+            return std::string(e.what()) == "Unable to write to " + path ? 0 : 1;
+        }
+        return 2;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Kelm.ini", "Old.ini"}));
 }
 
 TEST(Ravnenie, DesignWidthsAndTruncatingGap) {

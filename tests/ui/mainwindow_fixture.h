@@ -12,7 +12,7 @@
 #include "base/numtext.h"
 #include "catalog/catalog.h"
 #include "core/recording_messages.h"
-#include "core/scratch_folder.h"
+#include "core/file_test_support.h"
 #include "mainwindow/colorbox.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/spinedit.h"
@@ -50,12 +50,12 @@ protected:
         GlobalNumberFormat() = savedFormat_;
     }
 
-    std::string CatalogPath() const { return dir_.File("Kelm.dat"); }
-    std::string SettingsPath() const { return dir_.File("Kelm.ini"); }
+    std::string CatalogPath() const { return dir_ / "Kelm.dat"; }
+    std::string SettingsPath() const { return dir_ / "Kelm.ini"; }
 
-    void WriteCatalog(const std::string& bytes) { ScratchFolder::Write(CatalogPath(), bytes); }
+    void WriteCatalog(const std::string& bytes) { WriteBytes(CatalogPath(), bytes); }
     void WriteSettings(const std::string& utf8Body) {
-        ScratchFolder::Write(SettingsPath(), Cp("[Параметры]\r\n" + utf8Body));
+        WriteBytes(SettingsPath(), Cp("[Параметры]\r\n" + utf8Body));
     }
 
     // Creates the window (which loads everything) and shows it.
@@ -78,7 +78,7 @@ protected:
         return out;
     }
 
-    ScratchFolder dir_;
+    TempFolder dir_;
     RecordingMessages messages_;
     std::unique_ptr<TForm1> form_;
     NumberFormat savedFormat_;

@@ -56,7 +56,7 @@ TEST_F(MainWindow, FirstCloseWritesTheSeventeenLines) {
     WriteCatalog(SampleCatalogFile(','));
     Open();
     EXPECT_TRUE(CloseWindow());
-    EXPECT_EQ(ScratchFolder::Read(SettingsPath()),
+    EXPECT_EQ(ReadBytes(SettingsPath()),
               Cp("[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1=1\r\n"
                  "CB2=0\r\nCB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\n"
                  "ComboBox4=3,9\r\nComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\n"
@@ -194,7 +194,7 @@ TEST_F(MainWindow, ChartErrorsAreReportedByEachHandler) {
 
 TEST_F(MainWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses) {
     WriteCatalog(SampleCatalogFile(','));
-    const std::string paths[] = {dir_.File("missing/Kelm.ini"), dir_.File("folder.ini")};
+    const std::string paths[] = {dir_ / "missing/Kelm.ini", dir_ / "folder.ini"};
     std::filesystem::create_directory(paths[1]);
     for (const std::string& ini : paths) {
         messages_.shown.clear();
@@ -207,7 +207,7 @@ TEST_F(MainWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses) 
         EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Error);
     }
     EXPECT_TRUE(std::filesystem::is_directory(paths[1]));
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("missing")));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "missing"));
 }
 
 TEST_F(MainWindow, ExitClosesAndSaves) {
