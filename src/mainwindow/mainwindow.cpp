@@ -128,6 +128,7 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     setCentralWidget(client);
     BuildMenu();
     ConnectHandlers();
+    ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
 
     FormCreate();
 }
@@ -149,6 +150,8 @@ void TForm1::BuildPanel() {
     QFont bold = SE1->font();
     bold.setPixelSize(16);
     bold.setBold(true);
+    // Narrow figures, so that the engine speed fits beside the spin buttons.
+    bold.setStretch(QFont::Condensed);
     SE1->setFont(bold);
     SE1->SetValue(6000);  // before the handler is connected: the design value
 
@@ -171,7 +174,6 @@ void TForm1::BuildPanel() {
     QWidget* order[] = {ComboBox2, ComboBox5, ComboBox8, ColorBox2, ComboBox1,
                         ComboBox4, ComboBox7, ColorBox1, SE1};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
-    ComboBox2->setFocus();
 }
 
 void TForm1::BuildMenu() {

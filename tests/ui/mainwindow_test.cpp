@@ -425,7 +425,7 @@ TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
     TForm1& f = Open();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    f.ComboBox2->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), f.ComboBox2);
     const QWidget* expected[] = {f.ComboBox5, f.ComboBox8, f.ColorBox2, f.ComboBox1,
                                  f.ComboBox4, f.ComboBox7, f.ColorBox1, f.SE1};
     for (const QWidget* w : expected) {
