@@ -2,9 +2,11 @@
 
 #include <QFrame>
 #include <QRectF>
+#include <QSize>
 #include <memory>
 #include <optional>
 
+#include "chart/chartlayout.h"
 #include "chart/series.h"
 
 class QMenu;
@@ -28,12 +30,6 @@ public:
     bool Exec(QPrinter& printer, QWidget* parent) override;
 };
 
-// Axis ranges of the chart, in data units.
-struct AxisRanges {
-    double xMin = 0, xMax = 0;  // road speed, bottom axis
-    double yMin = 0, yMax = 0;  // engine speed, left axis
-};
-
 // Chart1: draws the fourteen series of the shift chart, zooms with the mouse, copies itself
 // to the clipboard and prints.  It does not own the series; it repaints on their changes.
 class ChartPanel : public QFrame {
@@ -44,6 +40,9 @@ public:
 
     // The one drawing routine, for the screen, the clipboard picture and the printer page.
     void Paint(QPainter& painter, const QRectF& rect);
+    // A printer page of `page` dots: the chart laid out at the panel's size, stretched
+    // over the page's printed rectangle (15 % margins).
+    void PaintPage(QPainter& painter, const QSize& page);
 
     // Copy the chart to the clipboard as SVG and PNG (the "Копировать" command).
     void N1Click();
@@ -59,6 +58,8 @@ public:
 
     bool Zoomed() const;
     AxisRanges CurrentRanges() const;  // what the axes show now
+    // The layout on screen at the panel's present size; nothing while no series has a point.
+    std::optional<ChartGeometry> ScreenGeometry() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,431 @@
+#include "chart/chartpanel.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+#include "chart/shiftcurves.h"
+#include "core/recording_messages.h"
+
+namespace kelm {
+namespace {
+
+bool Near(QRgb c, int r, int g, int b, int tolerance = 3) {
+    return std::abs(qRed(c) - r) <= tolerance && std::abs(qGreen(c) - g) <= tolerance &&
+           std::abs(qBlue(c) - b) <= tolerance;
+}
+
+int CountPixels(const QImage& image, const std::function<bool(QRgb)>& match, QRect within = {}) {
+    if (within.isNull()) within = image.rect();
+    within &= image.rect();
+    int n = 0;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x) n += match(image.pixel(x, y));
+    return n;
+}
+
+int CountColour(const QImage& image, Color c, QRect within = {}) {
+    return CountPixels(
+        image, [&](QRgb p) { return Near(p, RedOf(c), GreenOf(c), BlueOf(c), 0); }, within);
+}
+
+bool Dark(QRgb p) { return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90; }
+
+class ChartPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto row = std::make_unique<Riad>();
+        row->Name = "Std";
+        row->Ratios = {3.5, 2.0, 1.4, 1.0, 0.8, 0};
+        catalog_.AppendRow(std::move(row));
+        catalog_.AppendPair(std::make_unique<MainPair>(3.9));
+        catalog_.AppendPair(std::make_unique<MainPair>(4.1));
+        auto tyre = std::make_unique<Koles>();
+        tyre->Name = "T";
+        tyre->Perimeter = 1800;
+        catalog_.AppendTyre(std::move(tyre));
+        panel_.resize(600, 400);
+    }
+
+    // The worked example in set 1 (main pair 3.9), optionally set 2 with main pair 4.1.
+    void Build(bool set1, bool set2, bool labels = true, Color c1 = colors::Red,
+               Color c2 = colors::Blue) {
+        Grafic(6000, ComparisonSet{set1, labels, c1, "Std", "3,9", "T"},
+               ComparisonSet{set2, labels, c2, "Std", "4,1", "T"}, catalog_, chart_);
+    }
+
+    QImage Shot() { return panel_.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    QPoint PixelOf(double x, double y) {
+        const auto g = panel_.ScreenGeometry();
+        EXPECT_TRUE(g.has_value());
+        return QPointF(g->x.ToPixel(x), g->y.ToPixel(y)).toPoint();
+    }
+
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        QTest::mousePress(&panel_, Qt::LeftButton, keys, from);
+        QTest::mouseMove(&panel_, to);
+        QTest::mouseRelease(&panel_, Qt::LeftButton, keys, to);
+    }
+
+    Catalog catalog_;
+    ShiftChart chart_;
+    ChartPanel panel_{chart_};
+};
+
+TEST_F(ChartPanelTest, DesignSettings) {
+    EXPECT_EQ(panel_.objectName(), "Chart1");
+    EXPECT_EQ(panel_.toolTip(), QString::fromUtf8("Красиво, да ?"));
+    EXPECT_EQ(panel_.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(panel_.frameShape(), QFrame::Box);
+    EXPECT_EQ(panel_.frameShadow(), QFrame::Plain);
+    EXPECT_EQ(panel_.lineWidth(), 1);
+
+    QMenu* menu = panel_.PMChart1();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), "PMChart1");
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->objectName(), "N1");
+    EXPECT_EQ(items[0]->text(), QString::fromUtf8("Копировать"));
+    EXPECT_EQ(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(items[1]->objectName(), "N4");
+    EXPECT_EQ(items[1]->text(), QString::fromUtf8("Печать..."));
+    EXPECT_EQ(items[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    // The main window holds the live keys; the panel must not compete with them.
+    EXPECT_TRUE(panel_.actions().isEmpty());
+
+    // The menu item does what the command does.
+    QGuiApplication::clipboard()->setText("before");
+    items[0]->trigger();
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
+}
+
+TEST_F(ChartPanelTest, DrawsASetInItsColourOverTheGradient) {
+    Build(true, false, false);
+    QImage shot = Shot();
+    // The right margin has nothing but the background: light yellow at the top, white below.
+    EXPECT_TRUE(Near(shot.pixel(596, 1), 255, 255, 128)) << std::hex << shot.pixel(596, 1);
+    EXPECT_TRUE(Near(shot.pixel(596, 398), 255, 255, 255)) << std::hex << shot.pixel(596, 398);
+    EXPECT_TRUE(Dark(shot.pixel(0, 200)));  // the single-line border
+
+    EXPECT_GT(CountColour(shot, colors::Red), 500);
+    EXPECT_EQ(CountColour(shot, colors::Blue), 0);
+    // A symbol at the first shift point, and gear 2's line half way up.
+    const QPoint shift = PixelOf(47.4725, 6000);
+    EXPECT_EQ(CountColour(shot, colors::Red, QRect(shift - QPoint(1, 1), QSize(3, 3))), 9);
+    const QPoint mid = PixelOf(47.4725 / 2, 3428.5714 / 2);
+    EXPECT_GT(CountColour(shot, colors::Red, QRect(mid - QPoint(2, 2), QSize(5, 5))), 0);
+
+    // A colour change of the set repaints it in the new colour.
+    Build(true, false, false, colors::Blue);
+    shot = Shot();
+    EXPECT_EQ(CountColour(shot, colors::Red), 0);
+    EXPECT_GT(CountColour(shot, colors::Blue), 500);
+}
+
+TEST_F(ChartPanelTest, ShiftSpeedSeriesShowsOnlyLabels) {
+    Build(true, false, false);
+    chart_[6].SetColor(colors::Lime);  // Series7 alone in its own colour
+    EXPECT_EQ(CountColour(Shot(), colors::Lime), 0);
+    // With its labels on it shows up: in its label boxes and connectors only.
+    chart_[6].SetLabelsVisible(true);
+    const QImage shot = Shot();
+    EXPECT_GT(CountColour(shot, colors::Lime), 0);
+    // Half way between two shift points at the top there is no line.
+    const QPoint between = PixelOf((47.4725 + 83.0769) / 2, 6000);
+    EXPECT_EQ(CountColour(shot, colors::Lime, QRect(between - QPoint(3, 3), QSize(7, 7))), 0);
+}
+
+TEST_F(ChartPanelTest, LabelsOnlyWhenTheFlagIsOn) {
+    // Just above the end of gear 2's line, where its label box stands.
+    auto textAboveGear2 = [&] {
+        const QPoint end = PixelOf(47.4725, 3428.5714);
+        return CountPixels(Shot(), Dark, QRect(end.x() - 25, end.y() - 26, 50, 18));
+    };
+    Build(true, false, false);
+    EXPECT_EQ(textAboveGear2(), 0);
+    Build(true, false, true);
+    EXPECT_GT(textAboveGear2(), 5);
+
+    // The origin carries its "0" labels too, boxed in the set's colour above it.
+    const QPoint origin = PixelOf(0, 0);
+    EXPECT_GT(CountColour(Shot(), colors::Red, QRect(origin.x() - 10, origin.y() - 30, 20, 22)), 0);
+}
+
+TEST_F(ChartPanelTest, HiddenSetsLeaveOnlyTheBackground) {
+    Build(false, false);
+    const QImage shot = Shot();
+    EXPECT_TRUE(Near(shot.pixel(300, 1), 255, 255, 128));
+    // Inside the border every row is one colour, from yellow down to white.
+    int lastBlue = 0;
+    for (int y = 1; y < shot.height() - 1; ++y) {
+        const QRgb rowColour = shot.pixel(1, y);
+        EXPECT_EQ(
+            CountPixels(
+                shot, [&](QRgb p) { return p != rowColour; }, QRect(1, y, shot.width() - 2, 1)),
+            0)
+            << "row " << y;
+        EXPECT_GE(qBlue(rowColour), lastBlue);
+        lastBlue = qBlue(rowColour);
+    }
+    EXPECT_FALSE(panel_.ScreenGeometry().has_value());
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+};
+
+TEST_F(ChartPanelTest, RepaintsAfterEveryChangeOfASeries) {
+    panel_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
+    PaintCounter counter;
+    panel_.installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    chart_[3].AddXY(10, 1000);
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    counter.paints = 0;
+    chart_[3].SetColor(colors::Navy);
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
+    panel_.removeEventFilter(&counter);
+    panel_.hide();
+}
+
+TEST_F(ChartPanelTest, ZoomByDraggingRightAndDown) {
+    Build(true, false);
+    panel_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
+    const AxisRanges automatic = panel_.CurrentRanges();
+    EXPECT_EQ(automatic, (AxisRanges{0, chart_[0].Points().back().x, 0, 6000}));
+
+    // Sixteen pixels or less in either direction: nothing.
+    Drag({100, 100}, {116, 300});
+    Drag({100, 100}, {300, 116});
+    EXPECT_FALSE(panel_.Zoomed());
+    EXPECT_EQ(panel_.CurrentRanges(), automatic);
+
+    // The rubber band shows while the button is held.
+    const QPoint a(120, 80), b(420, 300);
+    QTest::mousePress(&panel_, Qt::LeftButton, Qt::NoModifier, a);
+    QTest::mouseMove(&panel_, b);
+    EXPECT_GT(CountPixels(Shot(), Dark, QRect(a.x(), b.y(), b.x() - a.x(), 1)), 50);
+    const auto before = panel_.ScreenGeometry();
+    QTest::mouseRelease(&panel_, Qt::LeftButton, Qt::NoModifier, b);
+
+    ASSERT_TRUE(panel_.Zoomed());
+    const AxisRanges zoomed = panel_.CurrentRanges();
+    EXPECT_DOUBLE_EQ(zoomed.xMin, before->x.ToValue(a.x()));
+    EXPECT_DOUBLE_EQ(zoomed.xMax, before->x.ToValue(b.x()));
+    EXPECT_DOUBLE_EQ(zoomed.yMin, before->y.ToValue(b.y()));
+    EXPECT_DOUBLE_EQ(zoomed.yMax, before->y.ToValue(a.y()));
+    EXPECT_GT(zoomed.xMin, automatic.xMin);
+    EXPECT_LT(zoomed.xMax, automatic.xMax);
+    EXPECT_GT(zoomed.yMin, automatic.yMin);
+    EXPECT_LT(zoomed.yMax, automatic.yMax);
+    EXPECT_EQ(panel_.ScreenGeometry()->Ranges(), zoomed);  // the axes show them
+
+    // A rebuild (another set added) keeps the zoomed ranges.
+    Build(true, true);
+    EXPECT_TRUE(panel_.Zoomed());
+    EXPECT_EQ(panel_.CurrentRanges(), zoomed);
+
+    // Left and down undoes it, back to the automatic ranges of the points now shown.
+    Drag({400, 100}, {100, 300});
+    EXPECT_FALSE(panel_.Zoomed());
+    EXPECT_EQ(panel_.CurrentRanges(), Widened(*DataRanges(chart_)));
+
+    // Keys held do not matter; up and left undoes as well.
+    Drag({100, 80}, {400, 300}, Qt::ControlModifier);
+    EXPECT_TRUE(panel_.Zoomed());
+    Drag({400, 300}, {100, 80}, Qt::ShiftModifier);
+    EXPECT_FALSE(panel_.Zoomed());
+
+    // The right button does not zoom.
+    QTest::mousePress(&panel_, Qt::RightButton, Qt::NoModifier, {100, 80});
+    QTest::mouseRelease(&panel_, Qt::RightButton, Qt::NoModifier, {400, 300});
+    EXPECT_FALSE(panel_.Zoomed());
+    panel_.hide();
+}
+
+TEST_F(ChartPanelTest, ZoomedFarInStillDrawsTheLinesThroughTheView) {
+    Build(true, false, false);
+    panel_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
+    // Six zooms of 18 pixels around the middle of gear 2's line put its ends some ten
+    // thousand million pixels away, beyond what a painter can take; the line must still
+    // cross the view.
+    const ChartPoint end = chart_[1].Points().back();
+    const ChartPoint middle{end.x / 2, end.y / 2};
+    for (int i = 0; i < 6; ++i) {
+        const QPoint c = PixelOf(middle.x, middle.y);
+        Drag(c - QPoint(9, 9), c + QPoint(9, 9));
+    }
+    const AxisRanges r = panel_.CurrentRanges();
+    EXPECT_LT(r.xMax - r.xMin, 1e-5);
+    EXPECT_TRUE(InView(r, middle));
+    EXPECT_GT(CountColour(Shot(), colors::Red), 300);
+    panel_.hide();
+}
+
+TEST_F(ChartPanelTest, CopyPutsVectorAndBitmapOnTheClipboard) {
+    Build(true, true);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText("earlier contents");
+    panel_.N1Click();
+
+    const QMimeData* mime = clipboard->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_FALSE(mime->hasText());
+    ASSERT_TRUE(mime->hasImage());
+    ASSERT_TRUE(mime->hasFormat("image/svg+xml"));
+
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    EXPECT_EQ(image.size(), QSize(599, 399));
+    EXPECT_TRUE(Near(image.pixel(596, 0), 255, 255, 128));
+    EXPECT_GT(CountColour(image, colors::Red), 500);
+    EXPECT_GT(CountColour(image, colors::Blue), 500);
+
+    const QByteArray svgText = mime->data("image/svg+xml");
+    QSvgRenderer svg(svgText);
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBoxF(), QRectF(0, 0, 599, 399));
+    // The size is given in millimetres: 599 x 399 pixels of 1/96 inch.
+    const auto size =
+        QRegularExpression("width=\"([\\d.]+)mm\" height=\"([\\d.]+)mm\"").match(svgText);
+    ASSERT_TRUE(size.hasMatch());
+    EXPECT_NEAR(size.captured(1).toDouble() / 25.4 * 96, 599, 0.5);
+    EXPECT_NEAR(size.captured(2).toDouble() / 25.4 * 96, 399, 0.5);
+    QImage drawn(599, 399, QImage::Format_RGB32);
+    drawn.fill(Qt::black);
+    {
+        QPainter p(&drawn);
+        svg.render(&p);
+    }
+    EXPECT_TRUE(Near(drawn.pixel(596, 1), 255, 255, 128, 6));
+    EXPECT_GT(
+        CountPixels(drawn, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; }),
+        300);
+
+    panel_.resize(1, 1);
+    panel_.N1Click();
+    EXPECT_EQ(qvariant_cast<QImage>(clipboard->mimeData()->imageData()).size(), QSize(1, 1));
+}
+
+class FakePrinterSetup : public PrinterSetup {
+public:
+    bool Exec(QPrinter& printer, QWidget*) override {
+        ++calls;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        return answer;
+    }
+    bool answer = true;
+    QString file;
+    int calls = 0;
+};
+
+// Printing into a PDF file in a temporary folder, the setup dialog answered in code.
+class ChartPrintTest : public ChartPanelTest {
+protected:
+    void SetUp() override {
+        ChartPanelTest::SetUp();
+        Build(true, true);
+        panel_.SetPrinterSetup(&setup);
+    }
+    testing::RecordingMessages messages;
+    QTemporaryDir dir;
+    FakePrinterSetup setup;
+};
+
+TEST_F(ChartPrintTest, PrintsOneLandscapePageAndRestoresTheOrientation) {
+    setup.file = dir.filePath("chart.pdf");
+
+    setup.answer = false;
+    panel_.Print1Click();
+    EXPECT_EQ(setup.calls, 1);
+    EXPECT_FALSE(QFile::exists(setup.file));
+
+    setup.answer = true;
+    panel_.Print1Click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(panel_.Printer().pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(panel_.Printer().docName(), "Chart1");
+
+    QFile pdf(setup.file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    const QString text = QString::fromLatin1(bytes);
+    // The job's title, as UTF-16 text in the document's information.
+    QByteArray title("/Title (\xFE\xFF");
+    for (char c : QByteArray("Chart1")) title.append('\0').append(c);
+    EXPECT_TRUE(bytes.contains(title + ')'));
+    EXPECT_EQ(text.count(QRegularExpression("/Type\\s*/Page(?!s)")), 1);
+    const auto box = QRegularExpression(
+                         "/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)")
+                         .match(text);
+    ASSERT_TRUE(box.hasMatch());
+    EXPECT_GT(box.captured(3).toDouble() - box.captured(1).toDouble(),
+              box.captured(4).toDouble() - box.captured(2).toDouble());
+}
+
+TEST_F(ChartPrintTest, PrintFailureIsReportedAndTheOrientationComesBack) {
+    setup.file = dir.filePath("no such folder/chart.pdf");
+    panel_.Print1Click();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_NE(messages.shown[0].text.find("chart.pdf"), std::string::npos);
+    EXPECT_EQ(panel_.Printer().pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_FALSE(QFile::exists(setup.file));
+}
+
+TEST_F(ChartPanelTest, PageStretchesTheChartOverThePrintedRectangle) {
+    Build(true, false);
+    QImage page(1000, 700, QImage::Format_RGB32);
+    page.fill(Qt::magenta);
+    {
+        QPainter p(&page);
+        panel_.PaintPage(p, page.size());
+    }
+    auto magenta = [&](int x, int y) { return page.pixel(x, y) == QColor(Qt::magenta).rgb(); };
+    // (150, 105) to (850, 595), though the panel is 600 x 400.
+    EXPECT_TRUE(magenta(149, 300));
+    EXPECT_FALSE(magenta(150, 300));
+    EXPECT_FALSE(magenta(849, 300));
+    EXPECT_TRUE(magenta(850, 300));
+    EXPECT_TRUE(magenta(500, 104));
+    EXPECT_FALSE(magenta(500, 105));
+    EXPECT_FALSE(magenta(500, 594));
+    EXPECT_TRUE(magenta(500, 595));
+    EXPECT_TRUE(Near(page.pixel(845, 106), 255, 255, 128, 4));
+    // The shift curve's first symbol lands where the stretched layout puts it.
+    const auto g = panel_.ScreenGeometry();
+    const QPoint shift(qRound(150 + g->x.ToPixel(47.4725) * 700 / 600),
+                       qRound(105 + g->y.ToPixel(6000) * 490 / 400));
+    EXPECT_GT(CountColour(page, colors::Red, QRect(shift - QPoint(1, 1), QSize(3, 3))), 6);
+}
+
+}  // namespace
+}  // namespace kelm
