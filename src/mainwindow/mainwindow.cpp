@@ -399,10 +399,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+void TForm1::FormClose() {
+    Handle([this] { SaveParametrs(); });
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     // A settings file that cannot be written is reported, but it never keeps the user in
     // the program: the window closes all the same.  The catalog is not touched here.
-    Handle([this] { SaveParametrs(); });
+    FormClose();
     event->accept();
 }
 

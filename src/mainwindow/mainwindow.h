@@ -52,6 +52,7 @@ public:
     void N3Click();
     void About1Click();
     void Exit1Click();
+    void FormClose();
     void N1Click();
     void Print1Click();
 

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QClipboard>
+#include <QMimeData>
 #include <QLabel>
 #include <QPushButton>
 #include <QFrame>
@@ -112,6 +114,10 @@ TEST_F(MainWindow, SettingsEdgeCases) {
     const IniFile ini = IniFile::Load(SettingsPath());
     EXPECT_EQ(ini.Value(SettingsSection(), "ComboBox4"), "");
     EXPECT_EQ(ini.Value(SettingsSection(), "ComboBox7"), "");
+
+    WriteSettings("ComboBox1=\r\n");
+    EXPECT_EQ(Open().ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(PointCount(0), 1u);  // no gear row: set 1 shows only its origin
 
     WriteSettings("FormHeight=100\r\nFormWidth=5000\r\nColorBox1=12345\r\n");
     TForm1& g = Open();
@@ -335,6 +341,34 @@ TEST_F(MainWindow, MenusAndShortcuts) {
     EXPECT_EQ(f.Copy1->text(), Ru("&Копировать"));
     EXPECT_EQ(f.Copy1->shortcut(), QKeySequence("Ctrl+C"));
     EXPECT_EQ(f.About1->text(), Ru("&О программе..."));
+}
+
+// Answers the printer setup dialog with Cancel and counts the calls.
+class CancellingPrinterSetup : public PrinterSetup {
+public:
+    bool Exec(QPrinter&, QWidget*) override {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
+    WriteCatalog(SampleCatalogFile(','));
+    TForm1& f = Open();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    CancellingPrinterSetup setup;
+    f.Chart1->SetPrinterSetup(&setup);
+    QGuiApplication::clipboard()->setText("before");
+    QTest::keyClick(f.ComboBox2, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasImage());
+    QTest::keyClick(f.ComboBox2, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(setup.calls, 1);
+    f.Print1->trigger();
+    EXPECT_EQ(setup.calls, 2);
+    f.Chart1->SetPrinterSetup(nullptr);
+    EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(MainWindow, UserChangesRedrawAndCodeChangesDoNot) {
