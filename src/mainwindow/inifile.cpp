@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #include "base/errors.h"
 #include "base/numtext.h"
@@ -178,13 +179,20 @@ std::string IniFile::Text() const {
 
 void IniFile::Save(const std::string& path) const {
     const std::string text = Text();
-    std::string temp = path + ".XXXXXX";
+    // A settings file that is a link stays one: the file it leads to is replaced.
+    std::string target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) ThrowUnableToWrite(path);
 
     // The new file takes the old one's permissions, or the usual ones of a new file.
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
+    if (::stat(target.c_str(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
@@ -202,7 +210,7 @@ void IniFile::Save(const std::string& path) const {
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(temp.c_str());
         ThrowUnableToWrite(path);

@@ -152,6 +152,18 @@ TEST(WindowSettings, RewriteKeepsForeignEntriesAndReadsBackTheSameState) {
     EXPECT_EQ(ini.Value(SettingsSection(), "SE1"), "100000");
 }
 
+TEST(WindowSettings, ALinkedSettingsFileStaysALink) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "real");
+    WriteBytes(dir / "real/Kelm.ini", SectionFile("SE1=1\r\n"));
+    std::filesystem::create_symlink("real/Kelm.ini", dir / "Kelm.ini");
+    WindowSettings s;
+    s.SE1 = 2500;
+    WriteWindowSettings(dir / "Kelm.ini", s);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "Kelm.ini"));
+    EXPECT_EQ(ReadWindowSettings(dir / "real/Kelm.ini").SE1, 2500);
+}
+
 TEST(WindowSettings, ValueReadingRules) {
     CommaScope comma(',');
     TempFolder dir;
