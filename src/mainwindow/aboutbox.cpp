@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "mainwindow/pictures.h"
 
@@ -57,6 +58,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Label3 = MakeLabel(Panel1, "Label3", QStringLiteral("Kelm"), {216, 16}, 13, true);
     Version = MakeLabel(Panel1, "Version", QStringLiteral("Version"), {136, 40});
     Label2 = MakeLabel(Panel1, "Label2", QStringLiteral("0.9"), {192, 40}, 11, true);
+    // Where the font is wider than the design's, the values move right of their captions
+    // instead of running into them.
+    Label3->move(std::max(Label3->x(), ProductName->geometry().right() + 6), Label3->y());
+    Label2->move(std::max(Label2->x(), Version->geometry().right() + 6), Label2->y());
     TemplateLabel = MakeLabel(Panel1, "TemplateLabel", QString::fromUtf8("Автор:"), {8, 96});
     Label1 = MakeLabel(Panel1, "Label1", QString::fromUtf8("команда Kelm"), {88, 96}, 13, true);
     Comments = MakeLabel(Panel1, "Comments", QStringLiteral("Comments"), {8, 120});

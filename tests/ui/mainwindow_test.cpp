@@ -514,6 +514,9 @@ TEST_F(MainWindow, AboutBoxEachTimeModalAndClosedWithEnter) {
             EXPECT_EQ(box->Version->text(), "Version");
             EXPECT_EQ(box->Comments->text(), "Comments");
             EXPECT_EQ(box->ProgramIcon->geometry(), QRect(8, 8, 121, 81));
+            EXPECT_GE(box->Label3->x(), 216);  // never over its caption
+            EXPECT_GT(box->Label3->x(), box->ProductName->geometry().right());
+            EXPECT_GT(box->Label2->x(), box->Version->geometry().right());
             EXPECT_EQ(box->Panel1->geometry(), QRect(8, 8, 281, 161));
             EXPECT_EQ(box->OKButton->geometry(), QRect(111, 180, 75, 25));
             EXPECT_TRUE(box->OKButton->isDefault());
