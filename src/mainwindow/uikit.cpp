@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include "base/cp1251.h"
@@ -10,8 +9,8 @@
 namespace kelm {
 
 QString FromCp1251(const std::string& bytes) {
-    QStringDecoder decoder("windows-1251");
-    if (decoder.isValid()) return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    // Our own table, like ToCp1251: every byte comes back unchanged, and a catalog of ten
+    // thousand names decodes without a codec lookup per name.
     return QString::fromStdString(Cp1251ToUtf8(bytes));
 }
 

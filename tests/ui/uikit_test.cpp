@@ -12,5 +12,11 @@ TEST(UiKit, NamesCrossTheWidgetEdgeUnchanged) {
     EXPECT_FALSE(ToCp1251(QString::fromUtf8("漢字")).has_value());
 }
 
+TEST(UiKit, EveryByteSurvivesTheWidgetEdge) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(ToCp1251(FromCp1251(all)), all);
+}
+
 }  // namespace
 }  // namespace kelm

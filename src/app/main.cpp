@@ -1,0 +1,40 @@
+// Kelm: compares the gearing of car gearboxes.  The program takes no arguments; its two
+// files lie beside it and are named after it.
+
+#include <QApplication>
+#include <QFile>
+#include <QLocale>
+
+#include "base/messages.h"
+#include "base/paths.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/numberformat.h"
+#include "mainwindow/pictures.h"
+#include "mainwindow/uikit.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kelm"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelm"));
+    QApplication::setWindowIcon(kelm::ProgramIcon());
+
+    // Numbers are shown and read with the user's separators, taken once, here.
+    kelm::UseLocaleNumberFormat(QLocale::system());
+
+    // The file name as the file system spells it, so the two files open whatever the
+    // folder is called.
+    const std::string program = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    kelm::AppTitle() = kelm::ProgramTitle(program);
+
+    kelm::QtMessages messages;
+    kelm::SetAppMessages(&messages);
+
+    int result = 0;
+    {
+        kelm::TForm1 form(kelm::ChangeFileExt(program, ".dat"), kelm::ChangeFileExt(program, ".ini"));
+        form.show();
+        result = QApplication::exec();
+    }
+    kelm::SetAppMessages(nullptr);
+    return result;
+}

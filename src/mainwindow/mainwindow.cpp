@@ -1,0 +1,413 @@
+#include "mainwindow/mainwindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "base/messages.h"
+#include "base/numtext.h"
+#include "catalog/catalog.h"
+#include "catalog/catalogfile.h"
+#include "chart/chartpanel.h"
+#include "chart/shiftcurves.h"
+#include "mainwindow/aboutbox.h"
+#include "mainwindow/colorbox.h"
+#include "mainwindow/pictures.h"
+#include "mainwindow/ravnenie.h"
+#include "mainwindow/spinedit.h"
+#include "mainwindow/uikit.h"
+
+namespace kelm {
+
+namespace {
+
+constexpr int kPanelHeight = 81;
+
+QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Puts a control at its design place in panel client coordinates.
+template <class W>
+W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) {
+    w->setParent(panel);
+    w->setObjectName(QString::fromLatin1(name));
+    const int inset = panel->frameWidth();
+    w->setGeometry(design.translated(inset, inset));
+    if (hint) w->setToolTip(Ru(hint));
+    return w;
+}
+
+QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* hint, const QIcon& icon,
+                    bool down) {
+    auto* b = Place(new QToolButton, panel, name, design, hint);
+    b->setCheckable(true);
+    b->setChecked(down);
+    b->setIcon(icon);
+    b->setIconSize(design.size() - QSize(10, 8));
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint) {
+    auto* c = Place(new QComboBox, panel, name, design, hint);
+    c->setEditable(false);  // pick-only
+    QFont f = c->font();
+    f.setPixelSize(13);
+    c->setFont(f);
+    return c;
+}
+
+ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
+    auto* c = Place(new ColorBox, panel, name, design, "Цвет графика");
+    QFont f = c->font();
+    f.setPixelSize(13);
+    c->setFont(f);
+    c->Select(static_cast<std::int32_t>(color));
+    return c;
+}
+
+// The order the lists show: alphabetical ignoring letter case, equal texts in the order
+// they were added.  Sorted once, not item by item, so long catalogs fill quickly.
+void SortLikeAList(QStringList& items) {
+    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+}
+
+// Fills a list without raising a change event and restores the selection by position: a
+// remembered position past the new end selects the last item (nothing in an empty list).
+void Refill(QComboBox* list, const QStringList& items, int remembered) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItems(items);
+    const int count = list->count();
+    list->setCurrentIndex(remembered < count ? remembered : count - 1);
+}
+
+// Selects the first item whose text equals the text, ignoring letter case; no item, no
+// selection.  No change event.
+void SelectText(QComboBox* list, const std::string& cp1251) {
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(list->findText(FromCp1251(cp1251), Qt::MatchFixedString));
+}
+
+std::string ShownText(const QComboBox* list) { return ToCp1251Lossy(list->currentText()); }
+
+}  // namespace
+
+template <class F>
+void TForm1::Handle(F&& body) {
+    RunHandler(std::forward<F>(body));
+}
+
+TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* parent)
+    : QMainWindow(parent), catalogPath_(std::move(catalogPath)), settingsPath_(std::move(settingsPath)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(ProgramIcon());
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kMinWidth, kMinHeight);
+
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    BuildPanel();
+    column->addWidget(Panel2);
+    Chart1 = new ChartPanel(chart_, client);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    column->addWidget(Chart1, 1);
+    setCentralWidget(client);
+    BuildMenu();
+    ConnectHandlers();
+    ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildPanel() {
+    Panel2 = new QFrame;
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);  // a single line, no bevel
+    Panel2->setLineWidth(1);
+    Panel2->setFixedHeight(kPanelHeight);
+    Panel2->installEventFilter(this);
+
+    SE1 = Place(new SpinEdit, Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
+    SE1->SetRange(0, 100000);
+    SE1->SetIncrement(500);
+    SE1->SetMaxTyped(5);
+    QFont bold = SE1->font();
+    bold.setPixelSize(16);
+    bold.setBold(true);
+    // Narrow figures, so that the engine speed fits beside the spin buttons.
+    bold.setStretch(QFont::Condensed);
+    SE1->setFont(bold);
+    SE1->SetValue(6000);  // before the handler is connected: the design value
+
+    const QIcon showHide = ShowHideIcon();
+    const QIcon labels = LabelsIcon();
+    CB1 = Toggle(Panel2, "CB1", {80, 8, 45, 25}, "Показать / Спрятать", showHide, true);
+    CB3 = Toggle(Panel2, "CB3", {144, 8, 33, 24}, nullptr, labels, false);
+    ComboBox1 = List(Panel2, "ComboBox1", {196, 8, 117, 24}, "Ряд");
+    ComboBox4 = List(Panel2, "ComboBox4", {322, 8, 57, 24}, "Пара");
+    ComboBox7 = List(Panel2, "ComboBox7", {396, 8, 173, 24}, "Резина");
+    ColorBox1 = Picker(Panel2, "ColorBox1", {580, 8, 38, 22}, colors::Red);
+    CB2 = Toggle(Panel2, "CB2", {80, 48, 45, 25}, "Показать / Спрятать", showHide, false);
+    CB4 = Toggle(Panel2, "CB4", {144, 48, 33, 24}, nullptr, labels, false);
+    ComboBox2 = List(Panel2, "ComboBox2", {196, 48, 117, 24}, "Ряд");
+    ComboBox5 = List(Panel2, "ComboBox5", {322, 48, 57, 24}, "Пара");
+    ComboBox8 = List(Panel2, "ComboBox8", {396, 48, 173, 24}, "Резина");
+    ColorBox2 = Picker(Panel2, "ColorBox2", {580, 48, 38, 22}, colors::Blue);
+
+    // The bottom row comes first, then the top row, then the engine speed.
+    QWidget* order[] = {ComboBox2, ComboBox5, ComboBox8, ColorBox2, ComboBox1,
+                        ComboBox4, ComboBox7, ColorBox1, SE1};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+void TForm1::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    File1 = bar->addMenu(Ru("&Файл"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Print1 = File1->addAction(Ru("&Печать..."));
+    Print1->setObjectName(QStringLiteral("Print1"));
+    Print1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    N2 = File1->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    Exit1 = File1->addAction(Ru("Выход"));
+    Exit1->setObjectName(QStringLiteral("Exit1"));
+
+    Edit1 = bar->addMenu(Ru("&Правка"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Copy1 = Edit1->addAction(Ru("&Копировать"));
+    Copy1->setObjectName(QStringLiteral("Copy1"));
+    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+
+    N3 = bar->addAction(Ru("&Настройки..."));
+    N3->setObjectName(QStringLiteral("N3"));
+
+    Help1 = bar->addMenu(Ru("&Помощь"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    About1 = Help1->addAction(Ru("&О программе..."));
+    About1->setObjectName(QStringLiteral("About1"));
+}
+
+void TForm1::ConnectHandlers() {
+    // Only what the user does reaches these: clicked and activated are never raised by
+    // code that sets a toggle or a selection.
+    const auto redraw = [this] { Handle([this] { Grafic(); }); };
+    for (QToolButton* b : {CB1, CB2, CB3, CB4}) connect(b, &QToolButton::clicked, this, redraw);
+    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8}) {
+        connect(c, &QComboBox::activated, this, redraw);
+    }
+    for (ColorBox* c : {ColorBox1, ColorBox2}) connect(c, &ColorBox::Picked, this, redraw);
+    connect(SE1, &SpinEdit::Changed, this, &TForm1::SE1Change);
+
+    connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(Copy1, &QAction::triggered, this, &TForm1::N1Click);
+    connect(N3, &QAction::triggered, this, &TForm1::N3Click);
+    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+}
+
+void TForm1::FormCreate() {
+    // A catalog that fails to load ends start-up here (its failure is already reported),
+    // leaving the window with empty lists and its design settings.
+    Handle([this] {
+        Catalog& catalog = TheCatalog();
+        catalog.ClearCatalog();
+        LoadCatalog(catalog, catalogPath_);
+        ZapolnenieForm();
+        OpenParametrs();
+        Grafic();
+    });
+}
+
+void TForm1::ZapolnenieForm() {
+    QComboBox* const lists[] = {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8};
+    int remembered[std::size(lists)];
+    for (std::size_t i = 0; i < std::size(lists); ++i) remembered[i] = lists[i]->currentIndex();
+
+    const Catalog& catalog = TheCatalog();
+    QStringList rows, pairs, tyres;
+    rows.reserve(qsizetype(catalog.Rows.Count()));
+    pairs.reserve(qsizetype(catalog.Pairs.Count()));
+    tyres.reserve(qsizetype(catalog.Tyres.Count()));
+    for (const auto& row : catalog.Rows) rows.push_back(FromCp1251(row->Name));
+    for (const auto& pair : catalog.Pairs) pairs.push_back(QString::fromStdString(FloatToStr(*pair)));
+    for (const auto& tyre : catalog.Tyres) tyres.push_back(FromCp1251(tyre->Name));
+    SortLikeAList(rows);
+    SortLikeAList(pairs);
+    SortLikeAList(tyres);
+
+    const QStringList* items[] = {&rows, &rows, &pairs, &pairs, &tyres, &tyres};
+    for (std::size_t i = 0; i < std::size(lists); ++i) Refill(lists[i], *items[i], remembered[i]);
+}
+
+void TForm1::Ravnenie() {
+    PanelWidths w;
+    w.SE1 = SE1->width();
+    w.CB1 = CB1->width();
+    w.CB3 = CB3->width();
+    w.ComboBox1 = ComboBox1->width();
+    w.ComboBox4 = ComboBox4->width();
+    w.ComboBox7 = ComboBox7->width();
+    w.CB2 = CB2->width();
+    w.CB4 = CB4->width();
+    w.ComboBox2 = ComboBox2->width();
+    w.ComboBox5 = ComboBox5->width();
+    w.ComboBox8 = ComboBox8->width();
+    const PanelLefts l = RavnenieLayout(Panel2->width(), Panel2->x(), w);
+    const int inset = Panel2->frameWidth();
+    const std::pair<QWidget*, int> placed[] = {
+        {SE1, l.SE1},           {CB1, l.CB1},           {CB3, l.CB3},
+        {ComboBox1, l.ComboBox1}, {ComboBox4, l.ComboBox4}, {ComboBox7, l.ComboBox7},
+        {ColorBox1, l.ColorBox1}, {CB2, l.CB2},           {CB4, l.CB4},
+        {ComboBox2, l.ComboBox2}, {ComboBox5, l.ComboBox5}, {ComboBox8, l.ComboBox8},
+        {ColorBox2, l.ColorBox2}};
+    for (const auto& [control, left] : placed) control->move(left + inset, control->y());
+}
+
+void TForm1::Grafic() {
+    const auto set = [](QToolButton* shown, QToolButton* labels, const ColorBox* color, const QComboBox* row,
+                        const QComboBox* pair, const QComboBox* tyre) {
+        return ComparisonSet{shown->isChecked(), labels->isChecked(), color->Selected(),
+                             ShownText(row),     ShownText(pair),     ShownText(tyre)};
+    };
+    kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
+                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), chart_);
+}
+
+void TForm1::OpenParametrs() {
+    const WindowSettings s = ReadWindowSettings(settingsPath_);
+    if (s.FormMax) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        resize(std::max(s.FormWidth, kMinWidth), std::max(s.FormHeight, kMinHeight));
+    }
+    SE1->SetValue(s.SE1);  // a changed text draws at once, through SE1Change
+    for (auto [button, down] : {std::pair{CB1, s.CB1}, {CB2, s.CB2}, {CB3, s.CB3}, {CB4, s.CB4}}) {
+        button->setChecked(down);
+    }
+    SelectText(ComboBox1, s.ComboBox1);
+    SelectText(ComboBox2, s.ComboBox2);
+    SelectText(ComboBox4, s.ComboBox4);
+    SelectText(ComboBox5, s.ComboBox5);
+    SelectText(ComboBox7, s.ComboBox7);
+    SelectText(ComboBox8, s.ComboBox8);
+    ColorBox1->Select(s.ColorBox1);
+    ColorBox2->Select(s.ColorBox2);
+}
+
+WindowSettings TForm1::CurrentSettings() const {
+    WindowSettings s;
+    const Qt::WindowStates state = windowState();
+    s.FormMax = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
+    s.FormHeight = height();
+    s.FormWidth = width();
+    s.SE1 = SE1->Value();
+    s.CB1 = CB1->isChecked();
+    s.CB2 = CB2->isChecked();
+    s.CB3 = CB3->isChecked();
+    s.CB4 = CB4->isChecked();
+    s.ComboBox1 = ShownText(ComboBox1);
+    s.ComboBox2 = ShownText(ComboBox2);
+    s.ComboBox4 = ShownText(ComboBox4);
+    s.ComboBox5 = ShownText(ComboBox5);
+    s.ComboBox7 = ShownText(ComboBox7);
+    s.ComboBox8 = ShownText(ComboBox8);
+    s.ColorBox1 = ColorBox1->Value();
+    s.ColorBox2 = ColorBox2->Value();
+    return s;
+}
+
+void TForm1::SaveParametrs() {
+    if (!SettingsFileExists(settingsPath_)) CreateSettingsFile(settingsPath_);
+    WriteWindowSettings(settingsPath_, CurrentSettings());
+}
+
+void TForm1::SE1Change() {
+    Handle([this] {
+        // An empty text becomes 0; a lone "-" reads as 0 and stays, so the user can go on
+        // typing.  Setting the value re-enters this handler, which draws; then we draw again.
+        if (SE1->Text().isEmpty() || SE1->Value() < 0) SE1->SetValue(0);
+        if (SE1->Value() > SE1->MaxValue()) SE1->SetValue(SE1->MaxValue());
+        Grafic();
+    });
+}
+
+void TForm1::N3Click() {
+    // Left to the catalog editor: it opens TForm2 modally (which saves the catalog when it
+    // closes) and then refills the lists with ZapolnenieForm.
+}
+
+void TForm1::About1Click() {
+    Handle([this] {
+        TAboutBox box(this);
+        box.FormCreate();
+    });
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::N1Click() {
+    Handle([this] { Chart1->N1Click(); });
+}
+
+void TForm1::Print1Click() {
+    Handle([this] { Chart1->Print1Click(); });
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        // Centred on the desktop when first shown; the position is never stored.
+        if (!(windowState() & Qt::WindowMaximized)) {
+            if (const QScreen* s = screen()) {
+                QRect frame = frameGeometry();
+                frame.moveCenter(s->availableGeometry().center());
+                move(frame.topLeft());
+            }
+        }
+    }
+    Ravnenie();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Ravnenie();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The panel follows the window's width through the layout, which may settle after the
+    // window's own resize; lay the rows out again once it has.
+    if (watched == Panel2 && event->type() == QEvent::Resize) Ravnenie();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormClose() {
+    Handle([this] { SaveParametrs(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A settings file that cannot be written is reported, but it never keeps the user in
+    // the program: the window closes all the same.  The catalog is not touched here.
+    FormClose();
+    event->accept();
+}
+
+}  // namespace kelm

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+
+#include "chart/series.h"
+#include "mainwindow/windowsettings.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QMenu;
+class QToolButton;
+
+namespace kelm {
+
+class ChartPanel;
+class ColorBox;
+class SpinEdit;
+
+// The main window: two comparison sets above the shift chart.  Every user change of a
+// control the chart depends on redraws the chart; selections set from code raise no event.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The catalog file and the window settings file; the program passes the names beside
+    // itself.  Construction runs FormCreate: the catalog is loaded, the lists filled, the
+    // settings applied and the chart drawn, before the window is first shown.
+    TForm1(std::string catalogPath, std::string settingsPath, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The design size, which is also the smallest the window may take.
+    static constexpr int kMinWidth = 640;
+    static constexpr int kMinHeight = 480;
+
+    void FormCreate();
+    void ZapolnenieForm();
+    void Ravnenie();
+    void Grafic();
+    void OpenParametrs();
+    void SaveParametrs();
+
+    // The window's state as the settings file keeps it.
+    WindowSettings CurrentSettings() const;
+
+    const ShiftChart& Chart() const { return chart_; }
+    const std::string& CatalogPath() const { return catalogPath_; }
+    const std::string& SettingsPath() const { return settingsPath_; }
+
+    // Handlers.
+    void SE1Change();
+    void N3Click();
+    void About1Click();
+    void Exit1Click();
+    void FormClose();
+    void N1Click();
+    void Print1Click();
+
+    // The controls, under their designer names.
+    QFrame* Panel2;
+    SpinEdit* SE1;
+    QToolButton* CB1;
+    QToolButton* CB2;
+    QToolButton* CB3;
+    QToolButton* CB4;
+    QComboBox* ComboBox1;
+    QComboBox* ComboBox2;
+    QComboBox* ComboBox4;
+    QComboBox* ComboBox5;
+    QComboBox* ComboBox7;
+    QComboBox* ComboBox8;
+    ColorBox* ColorBox1;
+    ColorBox* ColorBox2;
+    ChartPanel* Chart1;
+
+    QMenu* File1;
+    QAction* Print1;
+    QAction* N2;
+    QAction* Exit1;
+    QMenu* Edit1;
+    QAction* Copy1;
+    QAction* N3;
+    QMenu* Help1;
+    QAction* About1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildPanel();
+    void BuildMenu();
+    void ConnectHandlers();
+    // Runs a handler body, showing what it raises in the error box.
+    template <class F>
+    void Handle(F&& body);
+
+    ShiftChart chart_;  // before Chart1, which draws it
+    std::string catalogPath_;
+    std::string settingsPath_;
+    bool placed_ = false;
+};
+
+}  // namespace kelm

@@ -1,0 +1,57 @@
+#include <QLocale>
+
+#include "mainwindow/numberformat.h"
+#include "mainwindow_fixture.h"
+
+namespace kelm::testing {
+namespace {
+
+TEST(NumberFormat, SeparatorsComeFromTheLocale) {
+    const NumberFormat saved = GlobalNumberFormat();
+    UseLocaleNumberFormat(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(GlobalNumberFormat().decimalSeparator, '.');
+    EXPECT_EQ(GlobalNumberFormat().thousandSeparator, ",");
+    EXPECT_EQ(FloatToStr(3.9), "3.9");
+    UseLocaleNumberFormat(QLocale(QLocale::Russian, QLocale::Russia));
+    EXPECT_EQ(GlobalNumberFormat().decimalSeparator, ',');
+    EXPECT_EQ(GlobalNumberFormat().thousandSeparator, "\xC2\xA0");  // a no-break space
+    EXPECT_EQ(FormatGrouped(12345.4), "12\xC2\xA0" "345");
+    GlobalNumberFormat() = saved;
+}
+
+// These run in ctest entries of their own, under LC_ALL=ru_RU.UTF-8 and LC_ALL=C.UTF-8
+// (KELM_LOCALE_TEST names the separator expected); in the plain run they have nothing to
+// check.
+class SystemLocale : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
+        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
+        expected_ = expected.at(0);
+        UseLocaleNumberFormat(QLocale::system());
+    }
+    char expected_ = 0;
+};
+
+TEST_F(SystemLocale, TheProgramsSeparatorSetUpTakesTheSystemsAndNumbersReadBack) {
+    EXPECT_EQ(GlobalNumberFormat().decimalSeparator, expected_);
+    const std::string text = FloatToStr(3.9);
+    EXPECT_EQ(text, std::string("3") + expected_ + "9");
+    EXPECT_EQ(StrToFloat(text), 3.9);
+    EXPECT_EQ(StrToFloat("0" + std::string(1, expected_) + "000123"), 0.000123);
+    EXPECT_EQ(StrToInt("-1802"), -1802);
+
+    // The main window over a catalog in that separator selects the default pairs.
+    WriteCatalog(SampleCatalogFile(expected_));
+    TForm1& f = Open();
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(f.ComboBox4->currentText(), QString::fromStdString(text));
+    EXPECT_EQ(f.ComboBox5->currentText(), QString::fromStdString(FloatToStr(4.1)));
+    EXPECT_EQ(PointCount(0), 10u);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(ReadWindowSettings(SettingsPath()).ComboBox4, text);
+}
+
+}  // namespace
+}  // namespace kelm::testing

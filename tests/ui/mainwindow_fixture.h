@@ -1,0 +1,87 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "base/cp1251.h"
+#include "base/numtext.h"
+#include "catalog/catalog.h"
+#include "core/recording_messages.h"
+#include "core/file_test_support.h"
+#include "mainwindow/colorbox.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/spinedit.h"
+
+namespace kelm::testing {
+
+inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
+inline QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The sample catalog of these tests, as the catalog file holds it, with the given decimal
+// separator: two gear rows, the pairs 3.9, 4.1 and 10.5, two tyres.
+inline std::string SampleCatalogFile(char sep) {
+    std::string text =
+        "Riads\r\n_\r\nСтандартный\r\n3,5\r\n2\r\n1,4\r\n1\r\n0,8\r\n0\r\n"
+        "_\r\nспорт\r\n3,2\r\n2,1\r\n1,5\r\n1,1\r\n0,9\r\n0,7\r\n"
+        "Paras\r\n_\r\n3,9\r\n_\r\n4,1\r\n_\r\n10,5\r\n"
+        "Koless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n_\r\nАб 175/70-13\r\n1850\r\n";
+    for (char& c : text) {
+        if (c == ',') c = sep;
+    }
+    return Cp(text);
+}
+
+// A main window over a catalog and a settings file in a scratch folder, with the message
+// boxes recorded.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedFormat_ = GlobalNumberFormat();
+        GlobalNumberFormat().decimalSeparator = ',';
+    }
+    void TearDown() override {
+        form_.reset();
+        TheCatalog().ClearCatalog();
+        GlobalNumberFormat() = savedFormat_;
+    }
+
+    std::string CatalogPath() const { return dir_ / "Kelm.dat"; }
+    std::string SettingsPath() const { return dir_ / "Kelm.ini"; }
+
+    void WriteCatalog(const std::string& bytes) { WriteBytes(CatalogPath(), bytes); }
+    void WriteSettings(const std::string& utf8Body) {
+        WriteBytes(SettingsPath(), Cp("[Параметры]\r\n" + utf8Body));
+    }
+
+    // Creates the window (which loads everything) and shows it.
+    TForm1& Open(const std::string& settingsPath = {}) {
+        form_ = std::make_unique<TForm1>(CatalogPath(), settingsPath.empty() ? SettingsPath() : settingsPath);
+        form_->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+        return *form_;
+    }
+
+    // Closes the window as its close button does; true when it closed.
+    bool CloseWindow() { return form_->close(); }
+
+    // Points of one series of the chart.
+    std::size_t PointCount(std::size_t series) const { return form_->Chart()[series].Points().size(); }
+
+    static QStringList Items(const QComboBox* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+        return out;
+    }
+
+    TempFolder dir_;
+    RecordingMessages messages_;
+    std::unique_ptr<TForm1> form_;
+    NumberFormat savedFormat_;
+};
+
+}  // namespace kelm::testing
