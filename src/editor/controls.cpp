@@ -253,34 +253,4 @@ bool PickComboBox::eventFilter(QObject* watched, QEvent* event) {
     return QComboBox::eventFilter(watched, event);
 }
 
-// ---------------------------------------------------------------------------------------
-// SpinEdit
-
-SpinEdit::SpinEdit(int minimum, int maximum, int maxTypedLength, QWidget* parent)
-    : QSpinBox(parent), maxTyped_(maxTypedLength) {
-    setRange(minimum, maximum);
-    setSingleStep(1);
-    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-}
-
-QValidator::State SpinEdit::validate(QString& input, int& pos) const {
-    // The line edit's own length limit would also cut what code writes, so the typed
-    // length is held here; the text of the present value always passes.
-    if (input.size() > maxTyped_ && input != textFromValue(value())) return QValidator::Invalid;
-    return QSpinBox::validate(input, pos);
-}
-
-int SpinEdit::Value() const { return StrToIntDef(cleanText().toStdString(), minimum()); }
-
-void SpinEdit::SetValue(int value) {
-    setValue(std::clamp(value, minimum(), maximum()));
-    // setValue leaves an edited text alone when the value is unchanged; show it anyway.
-    lineEdit()->setText(textFromValue(this->value()));
-}
-
-void SpinEdit::focusOutEvent(QFocusEvent* event) {
-    SetValue(Value());
-    QSpinBox::focusOutEvent(event);
-}
-
 }  // namespace kelm

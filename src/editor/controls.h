@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QValidator>
 #include <string>
 
@@ -109,32 +108,6 @@ private:
 
     QString search_;
     QElapsedTimer sinceLastKey_;
-};
-
-// An integer spin edit with a range, a step of 1 and a limit on the typed length (values
-// written by code may be longer: 100000 shows whole with five characters typed).  Its
-// value is its text read as an integer, the minimum when the text is not one; leaving the
-// field writes the value back clamped to the range.
-class SpinEdit : public QSpinBox {
-    Q_OBJECT
-public:
-    SpinEdit(int minimum, int maximum, int maxTypedLength, QWidget* parent = nullptr);
-
-    int MinValue() const { return minimum(); }
-    int MaxValue() const { return maximum(); }
-    int Increment() const { return singleStep(); }
-    int MaxTyped() const { return maxTyped_; }
-    int Value() const;
-    // Clamped to the range.
-    void SetValue(int value);
-    using QSpinBox::lineEdit;
-
-protected:
-    QValidator::State validate(QString& input, int& pos) const override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    int maxTyped_;
 };
 
 }  // namespace kelm

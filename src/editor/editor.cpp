@@ -17,6 +17,7 @@
 #include "editor/controls.h"
 #include "editor/namecheck.h"
 #include "editor/perimeter.h"
+#include "mainwindow/spinedit.h"
 #include "mainwindow/uikit.h"
 
 namespace kelm {
@@ -91,8 +92,16 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     return button;
 }
 
+// A spin edit's value kept within its range, whether or not the field was left yet.
+int ClampedValue(const SpinEdit* spin) { return std::clamp(spin->Value(), spin->MinValue(), spin->MaxValue()); }
+
+// A spin edit from 0 to the maximum, stepping by 1, with a limit on the typed length.
 SpinEdit* MakeSpin(QWidget* parent, const char* name, int maximum, int typed, int left, int top, int width, int height) {
-    auto* spin = Place(new SpinEdit(0, maximum, typed, parent), name, left, top, width, height);
+    auto* spin = Place(new SpinEdit(parent), name, left, top, width, height);
+    spin->SetRange(0, maximum);
+    spin->SetIncrement(1);
+    spin->SetMaxTyped(typed);
+    spin->SetValue(0);
     spin->setFont(Bold(spin->font()));
     return spin;
 }
@@ -196,6 +205,10 @@ void TForm2::BuildControls() {
                               ComboBox3, SE3, Button3, Button6, SE4, SE1, SE2, BitBtn1};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
+    // A spin edit left with a text out of its range, or no number at all, shows its value
+    // clamped to the range.
+    for (SpinEdit* spin : {SE3, SE4, SE1, SE2}) spin->installEventFilter(this);
+
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
@@ -206,6 +219,15 @@ void TForm2::BuildControls() {
     connect(ComboBox1, &NameComboBox::UserChanged, this, &TForm2::ComboBox1Change);
     connect(ComboBox2, &PickComboBox::UserChanged, this, &TForm2::ComboBox2Change);
     connect(ComboBox3, &NameComboBox::UserChanged, this, &TForm2::ComboBox3Change);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        for (SpinEdit* spin : {SE3, SE4, SE1, SE2}) {
+            if (watched == spin) spin->SetValue(ClampedValue(spin));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TForm2::FormCreate() {
@@ -308,11 +330,11 @@ void TForm2::Button3Click() {
         const QString name = ComboBox3->currentText();
         if (!NameCanBeStored(name)) return;
         if (FindTyreNamed(name)) {
-            if (ErrEstZapis()) catalog_.CurrentTyre->Perimeter = SE3->Value();
+            if (ErrEstZapis()) catalog_.CurrentTyre->Perimeter = ClampedValue(SE3);
         } else {
             auto tyre = std::make_unique<Koles>();
             tyre->Name = *ToCp1251(name);
-            tyre->Perimeter = SE3->Value();
+            tyre->Perimeter = ClampedValue(SE3);
             catalog_.CurrentTyre = catalog_.AppendTyre(std::move(tyre));
             const QSignalBlocker quiet(ComboBox3);
             InsertSortedItem(ComboBox3, name);

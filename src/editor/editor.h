@@ -57,6 +57,9 @@ public:
 public slots:
     void done(int result) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildControls();
     // A name the catalog file can hold; otherwise says why and returns false.

@@ -18,6 +18,7 @@
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
 #include "chart/shiftcurves.h"
+#include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/colorbox.h"
 #include "mainwindow/pictures.h"
@@ -82,14 +83,26 @@ void SortLikeAList(QStringList& items) {
     });
 }
 
-// Fills a list without raising a change event and restores the selection by position: a
-// remembered position past the new end selects the last item (nothing in an empty list).
-void Refill(QComboBox* list, const QStringList& items, int remembered) {
+// What a list had selected before it is refilled.
+struct Chosen {
+    int index = -1;
+    QString text;
+};
+
+// Fills a list without raising a change event and restores the selection: the item the
+// user had chosen, found by its text, where it is still there (the catalog editor may have
+// added names before it); otherwise by position, where a remembered position past the new
+// end selects the last item (nothing in an empty list).
+void Refill(QComboBox* list, const QStringList& items, const Chosen& chosen) {
     const QSignalBlocker quiet(list);
     list->clear();
     list->addItems(items);
-    const int count = list->count();
-    list->setCurrentIndex(remembered < count ? remembered : count - 1);
+    int index = chosen.index < 0 ? -1 : list->findText(chosen.text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        const int count = list->count();
+        index = chosen.index < count ? chosen.index : count - 1;
+    }
+    list->setCurrentIndex(index);
 }
 
 // Selects the first item whose text equals the text, ignoring letter case; no item, no
@@ -238,8 +251,8 @@ void TForm1::FormCreate() {
 
 void TForm1::ZapolnenieForm() {
     QComboBox* const lists[] = {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8};
-    int remembered[std::size(lists)];
-    for (std::size_t i = 0; i < std::size(lists); ++i) remembered[i] = lists[i]->currentIndex();
+    Chosen remembered[std::size(lists)];
+    for (std::size_t i = 0; i < std::size(lists); ++i) remembered[i] = {lists[i]->currentIndex(), lists[i]->currentText()};
 
     const Catalog& catalog = TheCatalog();
     QStringList rows, pairs, tyres;
@@ -350,8 +363,16 @@ void TForm1::SE1Change() {
 }
 
 void TForm1::N3Click() {
-    // Left to the catalog editor: it opens TForm2 modally (which saves the catalog when it
-    // closes) and then refills the lists with ZapolnenieForm.
+    Handle([this] {
+        {
+            // Runs modally and writes the catalog file when the user closes it.
+            TForm2 editor(TheCatalog(), catalogPath_, this);
+            editor.FormCreate();
+        }
+        ZapolnenieForm();
+        // The records behind the curves may have changed or gone: draw what is chosen now.
+        Grafic();
+    });
 }
 
 void TForm1::About1Click() {

@@ -488,6 +488,10 @@ TEST_F(EditorTyres, AddReplaceAndDeleteTyres) {
     messages.answers = {true};
     Click("Button3");
     EXPECT_EQ(catalog.Tyres[0].Perimeter, 0);
+    TypeSpin("SE3", "-5");  // a sign can be typed; what is stored stays within the range
+    messages.answers = {true};
+    Click("Button3");
+    EXPECT_EQ(catalog.Tyres[0].Perimeter, 0);
 
     messages.answers = {true};
     Click("Button6");  // "B" is item 1: "A" is selected and shown
@@ -538,6 +542,11 @@ TEST_F(EditorTyres, SpinEditsClampAndFillAnEmptyTextWhenLeft) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), rim);
     EXPECT_EQ(rim->text(), "0");  // filled in when left
+    rim->setFocus();
+    TypeSpin("SE4", "-5");
+    EXPECT_EQ(rim->Value(), -5);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(rim->text(), "0");  // clamped when left
     rim->SetValue(5000);
     EXPECT_EQ(rim->text(), "1000");
     QTest::keyClick(rim, Qt::Key_Down);

@@ -471,11 +471,12 @@ TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
     for (const QToolButton* b : {f.CB1, f.CB2, f.CB3, f.CB4}) EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
 }
 
-TEST_F(MainWindow, ZapolnenieFormRestoresSelectionsByPosition) {
+TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
     WriteCatalog(SampleCatalogFile(','));
     TForm1& f = Open();
     f.ComboBox7->setCurrentIndex(1);
     f.ComboBox4->setCurrentIndex(2);
+    f.ComboBox5->setCurrentIndex(1);  // "3,9", about to go
     f.ComboBox1->setCurrentIndex(-1);
     Catalog& catalog = TheCatalog();
     auto row = std::make_unique<Riad>();
@@ -487,10 +488,11 @@ TEST_F(MainWindow, ZapolnenieFormRestoresSelectionsByPosition) {
     const auto before = f.Chart()[0].Points();
     f.ZapolnenieForm();
     EXPECT_EQ(Items(f.ComboBox2), QStringList({Ru("Авто"), Ru("спорт"), Ru("Стандартный")}));
-    EXPECT_EQ(f.ComboBox2->currentIndex(), 1);  // position kept: now another row
-    EXPECT_EQ(f.ComboBox2->currentText(), Ru("спорт"));
-    EXPECT_EQ(f.ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(f.ComboBox4->currentText(), "4,1");  // past the end: the last item
+    EXPECT_EQ(f.ComboBox2->currentText(), Ru("Стандартный"));  // by text, now at position 2
+    EXPECT_EQ(f.ComboBox1->currentIndex(), -1);  // nothing chosen, nothing selected
+    EXPECT_EQ(f.ComboBox4->currentText(), "4,1");
+    EXPECT_EQ(f.ComboBox5->currentIndex(), 1);  // its text is gone: by position
+    EXPECT_EQ(f.ComboBox5->currentText(), "4,1");
     EXPECT_EQ(f.ComboBox7->count(), 0);
     EXPECT_EQ(f.ComboBox7->currentIndex(), -1);
     EXPECT_EQ(f.Chart()[0].Points(), before);  // refilling draws nothing
