@@ -151,11 +151,12 @@ private:
 };
 
 // A line break in a name would split its record over two lines and shift every line
-// after it, and a 0x1A would end the file at that line; such bytes are written as blanks.
+// after it, and a 0x1A at the start of a line would end the file there; such bytes are
+// written as blanks.  A 0x1A further on in a name is harmless and stays.
 std::string NameLine(const std::string& name) {
     std::string line = name;
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\x1A'; }, ' ');
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (!line.empty() && line.front() == '\x1A') line.front() = ' ';
     return line;
 }
 

@@ -293,14 +293,14 @@ TEST_F(CatalogFileTest, AMarkerNamedRecordIsLostOnTheWayBack) {
 
 TEST_F(CatalogFileTest, LineBreaksInANameAreWrittenAsBlanks) {
     auto k = std::make_unique<Koles>();
-    k->Name = "two\r\nlines\x1A";
+    k->Name = "\x1Atwo\r\nlines\x1A";
     k->Perimeter = 1800;
     catalog.AppendTyre(std::move(k));
     SaveCatalog(catalog, path);
     Catalog loaded;
     LoadCatalog(loaded, path);
     ASSERT_EQ(loaded.Tyres.Count(), 1u);
-    EXPECT_EQ(loaded.Tyres[0].Name, "two  lines ");
+    EXPECT_EQ(loaded.Tyres[0].Name, " two  lines\x1A");  // only a leading end mark could end the file
     EXPECT_EQ(loaded.Tyres[0].Perimeter, 1800);
 }
 
