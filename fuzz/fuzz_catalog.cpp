@@ -1,41 +1,22 @@
 // The catalog file reader on arbitrary bytes: it never crashes or hangs, only loads or
 // raises its own errors; and what it loaded saves, reloads and saves again to the same
 // bytes.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "fuzz_support.h"
 
 #include "base/errors.h"
 #include "base/numtext.h"
 #include "catalog/catalog.h"
 #include "catalog/catalogfile.h"
 
+using kelm::fuzz::Dir;
+using kelm::fuzz::ReadAll;
+
 namespace {
-
-std::string Dir() {
-    static const std::string dir = [] {
-        // tmpfs where there is one: the save syncs every file it writes.
-        char tmpl[] = "/dev/shm/kelm-fuzz-XXXXXX";
-        const char* d = mkdtemp(tmpl);
-        if (!d) std::abort();
-        return std::string(d);
-    }();
-    return dir;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::string out;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        std::fclose(f);
-    }
-    return out;
-}
 
 bool IsMarker(const std::string& s) { return s == "_" || s == "Riads" || s == "Paras" || s == "Koless"; }
 
@@ -44,10 +25,7 @@ bool IsMarker(const std::string& s) { return s == "_" || s == "Riads" || s == "P
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kelm::GlobalNumberFormat().decimalSeparator = ',';
     const std::string input = Dir() + "/input.dat";
-    if (std::FILE* f = std::fopen(input.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    kelm::fuzz::WriteAll(input, data, size);
     kelm::Catalog catalog;
     try {
         kelm::LoadCatalog(catalog, input);
