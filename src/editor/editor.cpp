@@ -106,6 +106,11 @@ SpinEdit* MakeSpin(QWidget* parent, const char* name, int maximum, int typed, in
     return spin;
 }
 
+// A name longer than its field is shown from its beginning, as the user reads it.
+void ShowFromStart(QComboBox* list) {
+    if (QLineEdit* edit = list->lineEdit()) edit->setCursorPosition(0);
+}
+
 // Deletes the item showing the text (the exact one if there is one, otherwise the list's
 // own case-blind match) and selects the item before it, or the first one.
 void RemoveShownItem(QComboBox* list, const QString& shown) {
@@ -120,6 +125,7 @@ void RemoveShownItem(QComboBox* list, const QString& shown) {
     }
     list->setCurrentIndex(k > 0 ? k - 1 : 0);
     if (list->isEditable()) list->setEditText(list->itemText(list->currentIndex()));
+    ShowFromStart(list);
 }
 
 }  // namespace
@@ -251,6 +257,7 @@ void TForm2::ZapolnenieForm() {
         for (const auto& row : catalog_.Rows) names << FromCp1251(row->Name);
         AddSortedItems(ComboBox1, std::move(names));
         ComboBox1->setCurrentIndex(0);
+        ShowFromStart(ComboBox1);
         if (FindRowNamed(ComboBox1->currentText())) Zapolnenie1();
     }
     if (!catalog_.Pairs.Empty()) {
@@ -264,6 +271,7 @@ void TForm2::ZapolnenieForm() {
         for (const auto& tyre : catalog_.Tyres) names << FromCp1251(tyre->Name);
         AddSortedItems(ComboBox3, std::move(names));
         ComboBox3->setCurrentIndex(0);
+        ShowFromStart(ComboBox3);
         if (FindTyreNamed(ComboBox3->currentText())) Zapolnenie3();
     }
 }
