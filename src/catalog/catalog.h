@@ -100,6 +100,21 @@ public:
     bool RemoveRow(const Riad* row);
     bool RemovePair(const MainPair* pair);
     bool RemoveTyre(const Koles* tyre);
+
+private:
+    // The number text of the pair at each position as last formatted, kept with the value
+    // and separator it was made from.  The text follows from those two alone, so an entry
+    // whose value and separator still match is the text formatting would give now,
+    // whatever was added, removed or changed in the list meanwhile.  Formatting every pair
+    // on every lookup cost milliseconds per redraw with ten thousand pairs.
+    struct PairText {
+        bool formatted = false;
+        std::uint64_t valueBits = 0;
+        char separator = 0;
+        std::string text;
+    };
+    const std::string& PairTextAt(std::size_t i);
+    std::vector<PairText> pairTexts_;
 };
 
 // The one catalog of the running program.
