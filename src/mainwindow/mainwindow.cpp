@@ -74,14 +74,6 @@ ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
     return c;
 }
 
-// The order the lists show: alphabetical ignoring letter case, equal texts in the order
-// they were added.  Sorted once, not item by item, so long catalogs fill quickly.
-void SortLikeAList(QStringList& items) {
-    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-}
-
 // Fills a list without raising a change event and restores the selection by position: a
 // remembered position past the new end selects the last item (nothing in an empty list).
 void Refill(QComboBox* list, const QStringList& items, int remembered) {
