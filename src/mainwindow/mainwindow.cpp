@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -72,16 +73,6 @@ ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
     c->setFont(f);
     c->Select(static_cast<std::int32_t>(color));
     return c;
-}
-
-// Fills a list without raising a change event and restores the selection by position: a
-// remembered position past the new end selects the last item (nothing in an empty list).
-void Refill(QComboBox* list, const QStringList& items, int remembered) {
-    const QSignalBlocker quiet(list);
-    list->clear();
-    list->addItems(items);
-    const int count = list->count();
-    list->setCurrentIndex(remembered < count ? remembered : count - 1);
 }
 
 // Selects the first item whose text equals the text, ignoring letter case; no item, no
@@ -161,6 +152,15 @@ void TForm1::BuildPanel() {
     ComboBox5 = List(Panel2, "ComboBox5", {322, 48, 57, 24}, "Пара");
     ComboBox8 = List(Panel2, "ComboBox8", {396, 48, 173, 24}, "Резина");
     ColorBox2 = Picker(Panel2, "ColorBox2", {580, 48, 38, 22}, colors::Blue);
+
+    // Each combo box keeps its own selection over the shared items.
+    rowItems_ = new QStringListModel(this);
+    pairItems_ = new QStringListModel(this);
+    tyreItems_ = new QStringListModel(this);
+    for (auto [list, items] : {std::pair{ComboBox1, rowItems_}, {ComboBox2, rowItems_}, {ComboBox4, pairItems_},
+                               {ComboBox5, pairItems_}, {ComboBox7, tyreItems_}, {ComboBox8, tyreItems_}}) {
+        list->setModel(items);
+    }
 
     // The bottom row comes first, then the top row, then the engine speed.
     QWidget* order[] = {ComboBox2, ComboBox5, ComboBox8, ColorBox2, ComboBox1,
@@ -245,8 +245,18 @@ void TForm1::ZapolnenieForm() {
     SortLikeAList(pairs);
     SortLikeAList(tyres);
 
-    const QStringList* items[] = {&rows, &rows, &pairs, &pairs, &tyres, &tyres};
-    for (std::size_t i = 0; i < std::size(lists); ++i) Refill(lists[i], *items[i], remembered[i]);
+    // Refilling raises no change event.  A remembered position past the new end selects
+    // the last item (nothing in an empty list).
+    bool wasQuiet[std::size(lists)];
+    for (std::size_t i = 0; i < std::size(lists); ++i) wasQuiet[i] = lists[i]->blockSignals(true);
+    rowItems_->setStringList(rows);
+    pairItems_->setStringList(pairs);
+    tyreItems_->setStringList(tyres);
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+        const int count = lists[i]->count();
+        lists[i]->setCurrentIndex(remembered[i] < count ? remembered[i] : count - 1);
+        lists[i]->blockSignals(wasQuiet[i]);
+    }
 }
 
 void TForm1::Ravnenie() {
