@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QStringEncoder>
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -43,48 +44,56 @@ void ForEachFolded(const QString& text, Sink sink) {
     }
 }
 
+// Folds each text into its key: each folded value high byte first in `width` bytes, so
+// that keys compare with memcmp, the shorter first on a tie, in the order the
+// case-insensitive comparison gives the texts.  False when a value needs more bytes.
 struct SortEntry {
-    const char* key;
-    std::size_t length;
-    qsizetype index;
+    std::uint32_t start, length, index;
 };
 
-}  // namespace
-
-void SortLikeAList(QStringList& items) {
-    // Each text is folded once into a key of bytes, each folded value high byte first in
-    // two bytes (three where a value lies outside the basic plane), so that keys compare
-    // with memcmp, the shorter first on a tie, in the order the case-insensitive
-    // comparison gives the texts.  Folding both texts in every comparison was several
-    // times slower: a catalog of ten thousand names makes about a hundred and thirty
-    // thousand comparisons per list.  Equal keys keep the order the texts came in.
-    const qsizetype n = items.size();
-    std::size_t units = 0;
-    char32_t highest = 0;
-    for (const QString& item : items) {
-        units += static_cast<std::size_t>(item.size());
-        ForEachFolded(item, [&](char32_t u) { highest = std::max(highest, u); });
-    }
-    const int width = highest > 0xFFFF ? 3 : 2;
-    std::string keys(static_cast<std::size_t>(width) * units, '\0');
-    std::vector<SortEntry> entries(static_cast<std::size_t>(n));
-    char* out = keys.data();
-    for (qsizetype i = 0; i < n; ++i) {
+bool WriteKeys(const QStringList& items, int width, std::string& keys, std::vector<SortEntry>& entries) {
+    const char32_t limit = width == 2 ? 0xFFFF : 0xFFFFFF;
+    bool fits = true;
+    char* const base = keys.data();
+    char* out = base;
+    for (qsizetype i = 0; i < items.size() && fits; ++i) {
         char* const start = out;
         ForEachFolded(items[i], [&](char32_t u) {
+            fits = fits && u <= limit;
             if (width == 3) *out++ = static_cast<char>(u >> 16);
             *out++ = static_cast<char>((u >> 8) & 0xFF);
             *out++ = static_cast<char>(u & 0xFF);
         });
-        entries[std::size_t(i)] = {start, static_cast<std::size_t>(out - start), i};
+        entries[std::size_t(i)] = {std::uint32_t(start - base), std::uint32_t(out - start), std::uint32_t(i)};
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
-        return std::string_view(a.key, a.length) < std::string_view(b.key, b.length);
-    });
+    return fits;
+}
+
+}  // namespace
+
+void SortLikeAList(QStringList& items) {
+    // Each text is folded once into a key of bytes, and keys compare with memcmp: folding
+    // both texts in every comparison was several times slower, and a catalog of ten
+    // thousand names makes about a hundred and thirty thousand comparisons per list.
+    // Two bytes per value do for the basic plane, which is all Windows-1251 has; keys
+    // are kept small so that a long list's keys stay in the cache.
+    std::size_t units = 0;
+    for (const QString& item : items) units += static_cast<std::size_t>(item.size());
+    std::string keys;
+    std::vector<SortEntry> entries(static_cast<std::size_t>(items.size()));
+    for (int width : {2, 3}) {
+        keys.assign(static_cast<std::size_t>(width) * units, '\0');
+        if (WriteKeys(items, width, keys, entries)) break;
+    }
+    const char* const base = keys.data();
+    const auto key = [base](const SortEntry& e) { return std::string_view(base + e.start, e.length); };
+    // Equal keys keep the order the texts came in.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const SortEntry& a, const SortEntry& b) { return key(a) < key(b); });
 
     QStringList sorted;
-    sorted.reserve(n);
-    for (const SortEntry& e : entries) sorted.push_back(std::move(items[e.index]));
+    sorted.reserve(items.size());
+    for (const SortEntry& e : entries) sorted.push_back(std::move(items[qsizetype(e.index)]));
     items = std::move(sorted);
 }
 
