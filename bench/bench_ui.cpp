@@ -210,7 +210,8 @@ constexpr char kChildFlag[] = "--start-up-child";
 // paints it and ends.  The figure is the child's CPU time from its first instruction to
 // its exit.
 void StartUpInChild(benchmark::State& state, const std::string& folder) {
-    std::vector<std::string> args{"/proc/self/exe", kChildFlag, folder.empty() ? "empty" : "form"};
+    std::vector<std::string> args{fs::read_symlink("/proc/self/exe").string(), kChildFlag,
+                                  folder.empty() ? "empty" : "form"};
     if (!folder.empty()) {
         args.push_back(FolderOf(folder).catalog);
         args.push_back(FolderOf(folder).settings);
