@@ -23,9 +23,9 @@ bool Catalog::FindRow(const std::string& name) {
     return WalkFind(Rows, CurrentRow, [&](const Riad& r, std::size_t) { return r.Name == name; });
 }
 
-const std::string& Catalog::PairTextAt(std::size_t i) {
+const std::string& Catalog::PairText(std::size_t i) {
     if (pairTexts_.size() < Pairs.Count()) pairTexts_.resize(Pairs.Count());
-    PairText& cached = pairTexts_[i];
+    PairTextEntry& cached = pairTexts_[i];
     const double value = Pairs[i];
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const char separator = DecimalSeparator();
@@ -39,7 +39,7 @@ const std::string& Catalog::PairTextAt(std::size_t i) {
 }
 
 bool Catalog::FindPair(const std::string& text) {
-    return WalkFind(Pairs, CurrentPair, [&](const MainPair&, std::size_t i) { return PairTextAt(i) == text; });
+    return WalkFind(Pairs, CurrentPair, [&](const MainPair&, std::size_t i) { return PairText(i) == text; });
 }
 
 bool Catalog::FindTyre(const std::string& name) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <optional>
 #include <string>
 
@@ -17,10 +16,6 @@ QString FromCp1251(const std::string& bytes);
 std::optional<std::string> ToCp1251(const QString& text);
 // Lossy variant for texts that can only have come from the catalog (list items).
 std::string ToCp1251Lossy(const QString& text);
-
-// The order the drop-down lists show: QString::compare ignoring letter case, texts that
-// compare equal in the order they came.
-void SortLikeAList(QStringList& items);
 
 inline QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
 

@@ -85,6 +85,28 @@ TEST_F(MainWindow, WhatIsClosedIsWhatOpens) {
     EXPECT_EQ(g.ColorBox2->currentText(), "Teal");
 }
 
+// Stored texts select the first item equal to them but for letter case, however many
+// such items the list holds and wherever they stand.
+TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
+    std::string rows = "Riads\r\n";
+    for (const char* name : {"Бв", "Б", "а", "А", "б", "", "Я"}) {
+        rows += std::string("_\r\n") + name + "\r\n3,5\r\n2\r\n1,4\r\n1\r\n0\r\n0\r\n";
+    }
+    WriteCatalog(Cp(rows + "Paras\r\n_\r\n3,9\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
+    WriteSettings("ComboBox1=б\r\nComboBox2=А\r\nComboBox4=3,90\r\n");
+    TForm1& f = Open();
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"", Ru("а"), Ru("А"), Ru("Б"), Ru("б"), Ru("Бв"), Ru("Я")}));
+    EXPECT_EQ(f.ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(f.ComboBox2->currentIndex(), 1);
+    EXPECT_EQ(f.ComboBox4->currentIndex(), -1);  // no item is the text 3,90
+
+    WriteSettings("ComboBox1=\r\nComboBox2=бВ\r\nComboBox8=Я\r\n");
+    TForm1& g = Open();
+    EXPECT_EQ(g.ComboBox1->currentIndex(), 0);  // the row without a name
+    EXPECT_EQ(g.ComboBox2->currentIndex(), 5);
+    EXPECT_EQ(g.ComboBox8->currentIndex(), -1);  // not a tyre
+}
+
 TEST_F(MainWindow, SettingsEdgeCases) {
     WriteCatalog(SampleCatalogFile(','));
     struct Case {
