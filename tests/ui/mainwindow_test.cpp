@@ -13,6 +13,7 @@
 #include "chart/chartpanel.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/inifile.h"
+#include "mainwindow/pictures.h"
 #include "mainwindow_fixture.h"
 
 namespace kelm::testing {
@@ -340,6 +341,11 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     EXPECT_EQ(f.ColorBox1->itemText(8), "Silver");
     EXPECT_FALSE(f.ColorBox1->itemIcon(8).isNull());
     EXPECT_EQ(f.ColorBox1->itemIcon(8).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(192, 192, 192));
+    EXPECT_EQ(f.ColorBox2->itemIcon(3).pixmap(16, 16).toImage().pixelColor(0, 0), QColor(60, 60, 60));  // frame
+    // The window icon, drawn from the program's picture when first asked for.
+    const QIcon icon = f.windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
+    EXPECT_EQ(icon.pixmap(48, 48).toImage(), ProgramPicture(QSize(48, 48)).toImage());
 }
 
 TEST_F(MainWindow, MenusAndShortcuts) {
