@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLinearGradient>
 #include <QMainWindow>
 #include <QPainter>
@@ -185,6 +186,16 @@ void BuildEmptyWindow() {
     benchmark::DoNotOptimize(shot.cacheKey());
 }
 
+// The same with one line of text in it: the least a window that shows text costs, for the
+// font system starts with the first text laid out.
+void BuildTextWindow() {
+    QMainWindow window;
+    window.setCentralWidget(new QLabel(QStringLiteral("Form1")));
+    window.resize(TForm1::kMinWidth, TForm1::kMinHeight);
+    const QPixmap shot = window.grab();
+    benchmark::DoNotOptimize(shot.cacheKey());
+}
+
 // The main window: it loads the catalog, fills its lists, applies its settings and draws
 // the chart; then it is painted once.
 void BuildMainWindow(const Folder& f) {
@@ -206,12 +217,11 @@ void BM_Window(benchmark::State& state, const std::string& folder) {
 constexpr char kChildFlag[] = "--start-up-child";
 
 // Start-up as the user has it: a fresh process of this program starts Qt under the
-// offscreen platform, builds one window ("empty" or the main window over a folder),
-// paints it and ends.  The figure is the child's CPU time from its first instruction to
-// its exit.
-void StartUpInChild(benchmark::State& state, const std::string& folder) {
-    std::vector<std::string> args{fs::read_symlink("/proc/self/exe").string(), kChildFlag,
-                                  folder.empty() ? "empty" : "form"};
+// offscreen platform, builds one window ("empty", "text" or "form", the main window over a
+// folder), paints it and ends.  The figure is the child's CPU time from its first
+// instruction to its exit.
+void StartUpInChild(benchmark::State& state, const std::string& kind, const std::string& folder = {}) {
+    std::vector<std::string> args{fs::read_symlink("/proc/self/exe").string(), kChildFlag, kind};
     if (!folder.empty()) {
         args.push_back(FolderOf(folder).catalog);
         args.push_back(FolderOf(folder).settings);
@@ -236,8 +246,9 @@ void StartUpInChild(benchmark::State& state, const std::string& folder) {
     }
 }
 
-void BM_StartUpFloor(benchmark::State& state) { StartUpInChild(state, {}); }
-void BM_StartUp(benchmark::State& state, const std::string& folder) { StartUpInChild(state, folder); }
+void BM_StartUpFloor(benchmark::State& state) { StartUpInChild(state, "empty"); }
+void BM_StartUpTextFloor(benchmark::State& state) { StartUpInChild(state, "text"); }
+void BM_StartUp(benchmark::State& state, const std::string& folder) { StartUpInChild(state, "form", folder); }
 
 int RunChild(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -248,6 +259,8 @@ int RunChild(int argc, char** argv) {
     const std::string kind = argc > 2 ? argv[2] : "";
     if (kind == "empty") {
         BuildEmptyWindow();
+    } else if (kind == "text") {
+        BuildTextWindow();
     } else if (kind == "form" && argc > 4) {
         BuildMainWindow(Folder{argv[3], argv[4]});
     } else {
@@ -266,6 +279,7 @@ BENCHMARK(BM_WindowFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Window, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Window, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpTextFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_StartUp, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_StartUp, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -304,6 +318,8 @@ int main(int argc, char** argv) {
             {"BM_Window/Large_median", "BM_WindowFloor_median", "report", 0},
             {"BM_StartUp/Sample_median", "BM_StartUpFloor_median", "<= 1.3", 1.3},
             {"BM_StartUp/Large_median", "BM_StartUpFloor_median", "<= 3", 3},
+            {"BM_StartUpTextFloor_median", "BM_StartUpFloor_median", "report", 0},
+            {"BM_StartUp/Sample_median", "BM_StartUpTextFloor_median", "report", 0},
         },
         {
             {"BM_ZapolnenieForm/10000_median", 100},

@@ -55,7 +55,8 @@ public:
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return Icon().availableSizes(mode, state);
     }
-    bool isNull() override { return Icon().isNull(); }
+    // What these draw is never empty; asking must not draw it.
+    bool isNull() override { return false; }
     QString key() const override { return QStringLiteral("KelmLazyIcon"); }
     QIconEngine* clone() const override { return new LazyIconEngine(*this); }
 
