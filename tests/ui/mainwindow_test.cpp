@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
 #include <QMimeData>
@@ -106,6 +107,25 @@ TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
     EXPECT_EQ(g.ComboBox1->currentIndex(), 0);  // the row without a name
     EXPECT_EQ(g.ComboBox2->currentIndex(), 5);
     EXPECT_EQ(g.ComboBox8->currentIndex(), -1);  // not a tyre
+}
+
+// A long list drops down a screenful of items at a time, however many the catalog holds.
+TEST_F(MainWindow, LongListsDropDownAScreenfulAtATime) {
+    std::string tyres = "Koless\r\n";
+    for (int i = 0; i < 300; ++i) tyres += "_\r\nR" + std::to_string(1000 + i) + "\r\n1800\r\n";
+    WriteCatalog(Cp("Riads\r\nParas\r\n") + tyres);
+    TForm1& f = Open();
+    QComboBox* list = f.ComboBox7;
+    ASSERT_EQ(list->count(), 300);
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    ASSERT_TRUE(view->isVisible());
+    const int row = view->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    EXPECT_LE(view->viewport()->height(), list->maxVisibleItems() * row);
+    EXPECT_EQ(view->sizeHintForRow(299), row);
+    list->hidePopup();
+    EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(MainWindow, SettingsEdgeCases) {
