@@ -17,7 +17,6 @@
 #include <algorithm>
 
 #include "base/messages.h"
-#include "base/numtext.h"
 #include "catalog/catalog.h"
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
