@@ -39,19 +39,20 @@ private:
     std::array<std::unique_ptr<std::array<char32_t, 256>>, 256> blocks_;
 };
 
-// Appends the values QString::compare(..., Qt::CaseInsensitive) compares: unit by unit,
+// Writes the values QString::compare(..., Qt::CaseInsensitive) compares: unit by unit,
 // each folded on its own, except a low surrogate after a high one, which stands for the
 // folded code point of the pair.  Values compare as unsigned numbers; a text that is the
-// start of another comes first.
-void AppendFolded(const QString& text, Folder& folder, std::vector<char32_t>& out) {
-    char32_t last = 0;
-    for (const QChar c : text) {
-        char32_t u = c.unicode();
-        if (QChar::isLowSurrogate(u) && QChar::isHighSurrogate(last))
-            u = QChar::surrogateToUcs4(char16_t(last), char16_t(u));
-        last = c.unicode();
-        out.push_back(folder.Fold(u));
+// start of another comes first.  Returns the end of what it wrote.
+char32_t* WriteFolded(const QString& text, Folder& folder, char32_t* out) {
+    const char16_t* const units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        char32_t u = units[k];
+        if (QChar::isLowSurrogate(u) && k > 0 && QChar::isHighSurrogate(units[k - 1]))
+            u = QChar::surrogateToUcs4(units[k - 1], char16_t(u));
+        *out++ = folder.Fold(u);
     }
+    return out;
 }
 
 // One-byte codes, in the values' order, for a list that has no more than 255 different
@@ -59,9 +60,10 @@ void AppendFolded(const QString& text, Folder& folder, std::vector<char32_t>& ou
 // different letters.  Code 0 is never given.
 class ByteCodes {
 public:
-    bool Build(const std::vector<char32_t>& values) {
+    bool Build(const char32_t* values, const char32_t* end) {
         std::array<std::uint64_t, 1024> present{};
-        for (char32_t u : values) {
+        for (; values != end; ++values) {
+            const char32_t u = *values;
             if (u > 0xFFFF) return false;
             present[u >> 6] |= std::uint64_t{1} << (u & 63);
         }
@@ -90,17 +92,17 @@ struct SortEntry {
 std::string MakeKeys(const QStringList& items, std::vector<SortEntry>& entries) {
     std::size_t units = 0;
     for (const QString& item : items) units += static_cast<std::size_t>(item.size());
-    std::vector<char32_t> values;
-    values.reserve(units);
+    std::vector<char32_t> values(units);
     std::vector<std::size_t> ends(static_cast<std::size_t>(items.size()));
     Folder folder;
+    char32_t* written = values.data();
     for (qsizetype i = 0; i < items.size(); ++i) {
-        AppendFolded(items[i], folder, values);
-        ends[std::size_t(i)] = values.size();
+        written = WriteFolded(items[i], folder, written);
+        ends[std::size_t(i)] = static_cast<std::size_t>(written - values.data());
     }
 
     auto codes = std::make_unique<ByteCodes>();
-    const bool oneByte = codes->Build(values);
+    const bool oneByte = codes->Build(values.data(), values.data() + values.size());
     const int width = oneByte ? 1 : std::any_of(values.begin(), values.end(), [](char32_t u) { return u > 0xFFFF; }) ? 3 : 2;
     std::string keys(static_cast<std::size_t>(width) * values.size(), '\0');
     char* const base = keys.data();
