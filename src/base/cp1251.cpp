@@ -67,6 +67,13 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
     return out;
 }
 
+void Cp1251ToUtf16(std::string_view bytes, char16_t* out) {
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = b < 0x80 ? char16_t{b} : kHigh[b - 0x80];
+    }
+}
+
 std::optional<std::string> Utf8ToCp1251(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -25,54 +25,68 @@ std::string FloatToStr(double value, char sep) {
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
 
-    // 15 significant digits, correctly rounded: "d.dddddddddddddde[+-]xx".
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-
-    const bool negative = sci.front() == '-';
-    if (negative) sci.remove_prefix(1);
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos)) {
-        if (c != '.') digits += c;
+    // 15 significant digits, correctly rounded: "d.dddddddddddddde[+-]xx".  The text is
+    // put together in buffers on the stack: a catalog of ten thousand pairs is formatted
+    // at every start.  The shortest text that reads back as a normal value lies within
+    // half its last binary place of it, less than half a unit of its 15th digit; so where
+    // that text has no more than 15 digits it is the rounded one, got at a fraction of
+    // the cost.  Catalog values (3,9 or 1802) always are.
+    char sci[32];
+    auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+    const char* const begin = sci;
+    const char* const mantissaEnd = std::find(begin, static_cast<const char*>(res.ptr), 'e');
+    const auto shortestDigits = (mantissaEnd - begin) - (*begin == '-' ? 1 : 0) -
+                                (std::find(begin, mantissaEnd, '.') != mantissaEnd ? 1 : 0);
+    if (shortestDigits > 15 || std::fabs(value) < std::numeric_limits<double>::min()) {
+        res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+    }
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[16];
+    std::size_t count = 0;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p != '.') digits[count++] = *p;
     }
     int exponent = 0;
-    std::string_view expText = sci.substr(ePos + 1);
-    if (!expText.empty() && expText.front() == '+') expText.remove_prefix(1);
-    std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+    if (p < res.ptr) {
+        ++p;  // the 'e'
+        if (p < res.ptr && *p == '+') ++p;
+        std::from_chars(p, res.ptr, exponent);
+    }
+    while (count > 1 && digits[count - 1] == '0') --count;
 
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-    std::string out;
-    if (negative) out += '-';
+    char out[48];
+    char* o = out;
+    const auto put = [&o](const char* from, std::size_t n) { o = std::copy_n(from, n, o); };
+    if (negative) *o++ = '-';
     if (exponent >= -4 && exponent < 15) {
         if (exponent < 0) {
-            out += '0';
-            out += sep;
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
+            *o++ = '0';
+            *o++ = sep;
+            o = std::fill_n(o, -exponent - 1, '0');
+            put(digits, count);
         } else {
             const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= intDigits) {
-                out += digits;
-                out.append(intDigits - digits.size(), '0');
+            if (count <= intDigits) {
+                put(digits, count);
+                o = std::fill_n(o, intDigits - count, '0');
             } else {
-                out += digits.substr(0, intDigits);
-                out += sep;
-                out += digits.substr(intDigits);
+                put(digits, intDigits);
+                *o++ = sep;
+                put(digits + intDigits, count - intDigits);
             }
         }
     } else {
-        out += digits[0];
-        if (digits.size() > 1) {
-            out += sep;
-            out += digits.substr(1);
+        *o++ = digits[0];
+        if (count > 1) {
+            *o++ = sep;
+            put(digits + 1, count - 1);
         }
-        out += 'E';
-        out += std::to_string(exponent);
+        *o++ = 'E';
+        o = std::to_chars(o, out + sizeof out, exponent).ptr;
     }
-    return out;
+    return std::string(out, o);
 }
 
 // ---------------------------------------------------------------------------------------

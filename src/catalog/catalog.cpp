@@ -1,5 +1,7 @@
 #include "catalog/catalog.h"
 
+#include <bit>
+
 #include "base/numtext.h"
 
 namespace kelm {
@@ -10,7 +12,7 @@ template <class T, class KeyEquals>
 bool WalkFind(RecordList<T>& list, T*& current, KeyEquals keyEquals) {
     for (std::size_t i = 0; i < list.Count(); ++i) {
         current = list.At(i);
-        if (keyEquals(*current)) return true;
+        if (keyEquals(*current, i)) return true;
     }
     return false;
 }
@@ -18,21 +20,37 @@ bool WalkFind(RecordList<T>& list, T*& current, KeyEquals keyEquals) {
 }  // namespace
 
 bool Catalog::FindRow(const std::string& name) {
-    return WalkFind(Rows, CurrentRow, [&](const Riad& r) { return r.Name == name; });
+    return WalkFind(Rows, CurrentRow, [&](const Riad& r, std::size_t) { return r.Name == name; });
+}
+
+const std::string& Catalog::PairText(std::size_t i) {
+    if (pairTexts_.size() < Pairs.Count()) pairTexts_.resize(Pairs.Count());
+    PairTextEntry& cached = pairTexts_[i];
+    const double value = Pairs[i];
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const char separator = DecimalSeparator();
+    if (!cached.formatted || cached.separator != separator || cached.valueBits != bits) {
+        cached.text = FloatToStr(value, separator);
+        cached.formatted = true;
+        cached.valueBits = bits;
+        cached.separator = separator;
+    }
+    return cached.text;
 }
 
 bool Catalog::FindPair(const std::string& text) {
-    return WalkFind(Pairs, CurrentPair, [&](const MainPair& p) { return FloatToStr(p) == text; });
+    return WalkFind(Pairs, CurrentPair, [&](const MainPair&, std::size_t i) { return PairText(i) == text; });
 }
 
 bool Catalog::FindTyre(const std::string& name) {
-    return WalkFind(Tyres, CurrentTyre, [&](const Koles& k) { return k.Name == name; });
+    return WalkFind(Tyres, CurrentTyre, [&](const Koles& k, std::size_t) { return k.Name == name; });
 }
 
 void Catalog::ClearCatalog() {
     Rows.Clear();
     Pairs.Clear();
     Tyres.Clear();
+    pairTexts_.clear();
     CurrentRow = nullptr;
     CurrentPair = nullptr;
     CurrentTyre = nullptr;

@@ -88,6 +88,11 @@ public:
     bool FindPair(const std::string& text);  // key: the number text of the value
     bool FindTyre(const std::string& name);
 
+    // The number text of the pair at position i (FloatToStr of its value, in the user's
+    // separator), made again only when the value or the separator has changed.  The
+    // reference holds until the catalog is next used.
+    const std::string& PairText(std::size_t i);
+
     // Destroys every record and empties the three lists.
     void ClearCatalog();
 
@@ -100,6 +105,20 @@ public:
     bool RemoveRow(const Riad* row);
     bool RemovePair(const MainPair* pair);
     bool RemoveTyre(const Koles* tyre);
+
+private:
+    // The number text of the pair at each position as last formatted, kept with the value
+    // and separator it was made from.  The text follows from those two alone, so an entry
+    // whose value and separator still match is the text formatting would give now,
+    // whatever was added, removed or changed in the list meanwhile.  Formatting every pair
+    // on every lookup cost milliseconds per redraw with ten thousand pairs.
+    struct PairTextEntry {
+        bool formatted = false;
+        std::uint64_t valueBits = 0;
+        char separator = 0;
+        std::string text;
+    };
+    std::vector<PairTextEntry> pairTexts_;
 };
 
 // The one catalog of the running program.

@@ -81,15 +81,15 @@ bool TextReader::EofAtBufferEnd() {
 void TextReader::ReadLine(std::string& line) {
     line.clear();
     if (Eof()) return;
-    // One pass finds the line end and notes any CR; catalog lines are short, so a plain
+    // One pass finds the line end and counts the CRs; catalog lines are short, so a plain
     // loop beats two library scans per line.
-    bool sawCr = false;
+    std::size_t crs = 0;
     for (;;) {
         const char* start = buffer_.data() + pos_;
         const char* end = buffer_.data() + len_;
         const char* p = start;
         while (p != end && *p != '\n') {
-            sawCr |= *p == '\r';
+            crs += *p == '\r';
             ++p;
         }
         line.append(start, p);
@@ -100,8 +100,13 @@ void TextReader::ReadLine(std::string& line) {
         pos_ = len_;
         if (!Fill()) break;
     }
-    // The CR of a CR LF and any lone CR are both dropped.
-    if (sawCr) std::erase(line, '\r');
+    // The CR of a CR LF and any lone CR are both dropped; the usual one, at the end, with
+    // no second pass over the line.
+    if (crs == 1 && line.back() == '\r') {
+        line.pop_back();
+    } else if (crs != 0) {
+        std::erase(line, '\r');
+    }
 }
 
 void TextReader::Close() {

@@ -1,19 +1,22 @@
 #include "mainwindow/mainwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "base/messages.h"
-#include "base/numtext.h"
 #include "catalog/catalog.h"
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
@@ -21,6 +24,7 @@
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/colorbox.h"
+#include "mainwindow/listorder.h"
 #include "mainwindow/pictures.h"
 #include "mainwindow/ravnenie.h"
 #include "mainwindow/spinedit.h"
@@ -63,8 +67,24 @@ QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint)
     QFont f = c->font();
     f.setPixelSize(13);
     c->setFont(f);
+    // Every item is one line in one font: the view need not measure each of thousands.
+    if (auto* view = qobject_cast<QListView*>(c->view())) view->setUniformItemSizes(true);
     return c;
 }
+
+// The catalog lists drop down below their box, a screenful of items at a time, as
+// drop-down lists do.  The popup over the box that some styles (Fusion among them) use
+// instead is sized to the widest item and to all the items, measured anew at every
+// opening: a fifth of a second with ten thousand tyres.
+class DropDownStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
     auto* c = Place(new ColorBox, panel, name, design, "Цвет графика");
@@ -75,41 +95,26 @@ ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
     return c;
 }
 
-// The order the lists show: alphabetical ignoring letter case, equal texts in the order
-// they were added.  Sorted once, not item by item, so long catalogs fill quickly.
-void SortLikeAList(QStringList& items) {
-    std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-}
-
 // What a list had selected before it is refilled.
 struct Chosen {
     int index = -1;
     QString text;
 };
 
-// Fills a list without raising a change event and restores the selection: the item the
-// user had chosen, found by its text, where it is still there (the catalog editor may have
-// added names before it); otherwise by position, where a remembered position past the new
-// end selects the last item (nothing in an empty list).
-void Refill(QComboBox* list, const QStringList& items, const Chosen& chosen) {
-    const QSignalBlocker quiet(list);
-    list->clear();
-    list->addItems(items);
-    int index = chosen.index < 0 ? -1 : list->findText(chosen.text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) {
-        const int count = list->count();
-        index = chosen.index < count ? chosen.index : count - 1;
-    }
-    list->setCurrentIndex(index);
-}
-
 // Selects the first item whose text equals the text, ignoring letter case; no item, no
-// selection.  No change event.
-void SelectText(QComboBox* list, const std::string& cp1251) {
+// selection.  No change event.  The items stand in the lists' sorted order, where texts
+// equal but for letter case come together, so a binary search finds the first of them;
+// a linear search through ten thousand items for each of six lists slowed start-up.
+void SelectText(QComboBox* list, const QStringListModel* items, const std::string& cp1251) {
     const QSignalBlocker quiet(list);
-    list->setCurrentIndex(list->findText(FromCp1251(cp1251), Qt::MatchFixedString));
+    const QStringList all = items->stringList();
+    const QString text = FromCp1251(cp1251);
+    const auto ignoringCase = [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    };
+    const auto at = std::lower_bound(all.begin(), all.end(), text, ignoringCase);
+    const bool found = at != all.end() && QString::compare(*at, text, Qt::CaseInsensitive) == 0;
+    list->setCurrentIndex(found ? static_cast<int>(at - all.begin()) : -1);
 }
 
 std::string ShownText(const QComboBox* list) { return ToCp1251Lossy(list->currentText()); }
@@ -183,6 +188,21 @@ void TForm1::BuildPanel() {
     ComboBox8 = List(Panel2, "ComboBox8", {396, 48, 173, 24}, "Резина");
     ColorBox2 = Picker(Panel2, "ColorBox2", {580, 48, 38, 22}, colors::Blue);
 
+    // A new instance of the application's style; made after the lists, as the panel's
+    // child, so that it outlives them.
+    auto* dropDown = new DropDownStyle(QApplication::style()->name());
+    dropDown->setParent(Panel2);
+    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8}) c->setStyle(dropDown);
+
+    // Each combo box keeps its own selection over the shared items.
+    rowItems_ = new QStringListModel(this);
+    pairItems_ = new QStringListModel(this);
+    tyreItems_ = new QStringListModel(this);
+    for (auto [list, items] : {std::pair{ComboBox1, rowItems_}, {ComboBox2, rowItems_}, {ComboBox4, pairItems_},
+                               {ComboBox5, pairItems_}, {ComboBox7, tyreItems_}, {ComboBox8, tyreItems_}}) {
+        list->setModel(items);
+    }
+
     // The bottom row comes first, then the top row, then the engine speed.
     QWidget* order[] = {ComboBox2, ComboBox5, ComboBox8, ColorBox2, ComboBox1,
                         ComboBox4, ComboBox7, ColorBox1, SE1};
@@ -254,20 +274,42 @@ void TForm1::ZapolnenieForm() {
     Chosen remembered[std::size(lists)];
     for (std::size_t i = 0; i < std::size(lists); ++i) remembered[i] = {lists[i]->currentIndex(), lists[i]->currentText()};
 
-    const Catalog& catalog = TheCatalog();
-    QStringList rows, pairs, tyres;
-    rows.reserve(qsizetype(catalog.Rows.Count()));
-    pairs.reserve(qsizetype(catalog.Pairs.Count()));
-    tyres.reserve(qsizetype(catalog.Tyres.Count()));
-    for (const auto& row : catalog.Rows) rows.push_back(FromCp1251(row->Name));
-    for (const auto& pair : catalog.Pairs) pairs.push_back(QString::fromStdString(FloatToStr(*pair)));
-    for (const auto& tyre : catalog.Tyres) tyres.push_back(FromCp1251(tyre->Name));
-    SortLikeAList(rows);
-    SortLikeAList(pairs);
-    SortLikeAList(tyres);
+    // Refilling raises no change event.
+    bool wasQuiet[std::size(lists)];
+    for (std::size_t i = 0; i < std::size(lists); ++i) wasQuiet[i] = lists[i]->blockSignals(true);
 
-    const QStringList* items[] = {&rows, &rows, &pairs, &pairs, &tyres, &tyres};
-    for (std::size_t i = 0; i < std::size(lists); ++i) Refill(lists[i], *items[i], remembered[i]);
+    // One kind at a time, the old items let go before the new are made: a long list's
+    // texts then take the memory its predecessor has just left, still in the cache.
+    Catalog& catalog = TheCatalog();
+    const auto refill = [](QStringListModel* model, std::size_t count, const auto& text) {
+        model->setStringList({});
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(count));
+        for (std::size_t i = 0; i < count; ++i) items.push_back(text(i));
+        SortLikeAList(items);
+        model->setStringList(items);
+    };
+    refill(rowItems_, catalog.Rows.Count(), [&](std::size_t i) { return FromCp1251(catalog.Rows[i].Name); });
+    // The texts the lookups compare with, made once for both.
+    refill(pairItems_, catalog.Pairs.Count(),
+           [&](std::size_t i) { return QString::fromStdString(catalog.PairText(i)); });
+    refill(tyreItems_, catalog.Tyres.Count(), [&](std::size_t i) { return FromCp1251(catalog.Tyres[i].Name); });
+
+    // The item the user had chosen, found by its text, where it is still there (the
+    // catalog editor may have added names before it); otherwise by position, where a
+    // remembered position past the new end selects the last item (nothing in an empty list).
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+        QComboBox* const list = lists[i];
+        int index = remembered[i].index < 0
+                        ? -1
+                        : list->findText(remembered[i].text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index < 0) {
+            const int count = list->count();
+            index = remembered[i].index < count ? remembered[i].index : count - 1;
+        }
+        list->setCurrentIndex(index);
+        list->blockSignals(wasQuiet[i]);
+    }
 }
 
 void TForm1::Ravnenie() {
@@ -315,12 +357,12 @@ void TForm1::OpenParametrs() {
     for (auto [button, down] : {std::pair{CB1, s.CB1}, {CB2, s.CB2}, {CB3, s.CB3}, {CB4, s.CB4}}) {
         button->setChecked(down);
     }
-    SelectText(ComboBox1, s.ComboBox1);
-    SelectText(ComboBox2, s.ComboBox2);
-    SelectText(ComboBox4, s.ComboBox4);
-    SelectText(ComboBox5, s.ComboBox5);
-    SelectText(ComboBox7, s.ComboBox7);
-    SelectText(ComboBox8, s.ComboBox8);
+    SelectText(ComboBox1, rowItems_, s.ComboBox1);
+    SelectText(ComboBox2, rowItems_, s.ComboBox2);
+    SelectText(ComboBox4, pairItems_, s.ComboBox4);
+    SelectText(ComboBox5, pairItems_, s.ComboBox5);
+    SelectText(ComboBox7, tyreItems_, s.ComboBox7);
+    SelectText(ComboBox8, tyreItems_, s.ComboBox8);
     ColorBox1->Select(s.ColorBox1);
     ColorBox2->Select(s.ColorBox2);
 }

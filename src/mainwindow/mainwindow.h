@@ -10,6 +10,7 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QMenu;
+class QStringListModel;
 class QToolButton;
 
 namespace kelm {
@@ -96,6 +97,12 @@ private:
     // Runs a handler body, showing what it raises in the error box.
     template <class F>
     void Handle(F&& body);
+
+    // The items of the two lists of each kind, shared by them: one model per kind, set
+    // whole on each refill, instead of an item object per entry in each list.
+    QStringListModel* rowItems_ = nullptr;
+    QStringListModel* pairItems_ = nullptr;
+    QStringListModel* tyreItems_ = nullptr;
 
     ShiftChart chart_;  // before Chart1, which draws it
     std::string catalogPath_;

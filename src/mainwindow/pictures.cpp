@@ -1,9 +1,12 @@
 #include "mainwindow/pictures.h"
 
 #include <QFile>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgRenderer>
+#include <functional>
+#include <memory>
 
 namespace kelm {
 
@@ -27,6 +30,53 @@ QIcon TwoLooks(QSize size, Draw draw) {
     icon.addPixmap(paint(true), QIcon::Disabled);
     return icon;
 }
+
+// An icon drawn only when something first asks for it: the colour pickers' swatches
+// show only in their open lists, and the window icon only where the platform has a use
+// for it, yet drawing them all cost about a millisecond at every start.  Once drawn, the
+// icon is the one the drawing function gives, and everything is asked of it.
+class LazyIconEngine final : public QIconEngine {
+public:
+    explicit LazyIconEngine(std::function<QIcon()> draw)
+        : shared_(std::make_shared<Shared>(Shared{std::move(draw), {}, false})) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return Icon().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return Icon().availableSizes(mode, state);
+    }
+    // What these draw is never empty; asking must not draw it.
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("KelmLazyIcon"); }
+    QIconEngine* clone() const override { return new LazyIconEngine(*this); }
+
+private:
+    struct Shared {
+        std::function<QIcon()> draw;
+        QIcon icon;
+        bool drawn;
+    };
+    const QIcon& Icon() {
+        if (!shared_->drawn) {
+            shared_->icon = shared_->draw();
+            shared_->drawn = true;
+        }
+        return shared_->icon;
+    }
+    std::shared_ptr<Shared> shared_;  // copies made by clone() draw once between them
+};
+
+QIcon Lazily(std::function<QIcon()> draw) { return QIcon(new LazyIconEngine(std::move(draw))); }
 
 QColor Look(QColor c, bool disabled) {
     if (!disabled) return c;
@@ -76,13 +126,16 @@ QIcon LabelsIcon() {
 }
 
 QIcon ColorSwatchIcon(Color color, int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(QColor(60, 60, 60));
-    p.setBrush(ToQColor(color));
-    p.drawRect(0, 0, size - 1, size - 1);
-    return QIcon(pm);
+    return Lazily([color, size] {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setPen(QColor(60, 60, 60));
+        p.setBrush(ToQColor(color));
+        p.drawRect(0, 0, size - 1, size - 1);
+        p.end();
+        return QIcon(pm);
+    });
 }
 
 QPixmap ProgramPicture(QSize size) {
@@ -99,9 +152,11 @@ QPixmap ProgramPicture(QSize size) {
 }
 
 QIcon ProgramIcon() {
-    QIcon icon;
-    for (int side : {16, 24, 32, 48, 64, 128}) icon.addPixmap(ProgramPicture(QSize(side, side)));
-    return icon;
+    return Lazily([] {
+        QIcon icon;
+        for (int side : {16, 24, 32, 48, 64, 128}) icon.addPixmap(ProgramPicture(QSize(side, side)));
+        return icon;
+    });
 }
 
 }  // namespace kelm

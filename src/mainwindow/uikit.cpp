@@ -10,8 +10,11 @@ namespace kelm {
 
 QString FromCp1251(const std::string& bytes) {
     // Our own table, like ToCp1251: every byte comes back unchanged, and a catalog of ten
-    // thousand names decodes without a codec lookup per name.
-    return QString::fromStdString(Cp1251ToUtf8(bytes));
+    // thousand names decodes without a codec lookup per name.  Every Windows-1251
+    // character is one UTF-16 unit, so the text is written straight into the string.
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    Cp1251ToUtf16(bytes, reinterpret_cast<char16_t*>(text.data()));
+    return text;
 }
 
 std::optional<std::string> ToCp1251(const QString& text) {

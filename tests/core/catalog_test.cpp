@@ -86,6 +86,37 @@ TEST(Lookup, PairsByExactNumberText) {
     GlobalNumberFormat() = saved;
 }
 
+// Lookups remember each pair's text; what the editor does between two lookups (a value
+// changed through the reference, pairs removed, added or the catalog cleared and loaded
+// again) must show in the next one.
+TEST(Lookup, PairTextsFollowEveryChange) {
+    const NumberFormat saved = GlobalNumberFormat();
+    GlobalNumberFormat().decimalSeparator = ',';
+    Catalog c;
+    MainPair* p39 = AddPair(c, 3.9);
+    MainPair* p41 = AddPair(c, 4.1);
+    ASSERT_TRUE(c.FindPair("4,1"));
+
+    *c.CurrentPair = 4.3;  // replaced in place, as the editor does
+    EXPECT_FALSE(c.FindPair("4,1"));
+    EXPECT_TRUE(c.FindPair("4,3"));
+    EXPECT_EQ(c.CurrentPair, p41);
+
+    ASSERT_TRUE(c.RemovePair(p39));  // 4.3 moves to the first position
+    EXPECT_FALSE(c.FindPair("3,9"));
+    EXPECT_TRUE(c.FindPair("4,3"));
+    MainPair* p5 = AddPair(c, 5.125);
+    EXPECT_TRUE(c.FindPair("5,125"));
+    EXPECT_EQ(c.CurrentPair, p5);
+
+    c.ClearCatalog();
+    MainPair* again = AddPair(c, 3.7);
+    EXPECT_FALSE(c.FindPair("4,3"));
+    EXPECT_TRUE(c.FindPair("3,7"));
+    EXPECT_EQ(c.CurrentPair, again);
+    GlobalNumberFormat() = saved;
+}
+
 TEST(Records, RemoveByIdentityKeepsOrderAndEmptiesTheReference) {
     Catalog c;
     Riad* a = AddRow(c, "A");

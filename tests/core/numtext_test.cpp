@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <utility>
 
 #include "base/errors.h"
 
@@ -43,6 +49,66 @@ TEST(FloatToStr, ShortestFifteenDigitsWithComma) {
     // Rounding to 15 digits decides the notation: this rounds up to 1E15.
     EXPECT_EQ(FloatToStr(999999999999999.9), "1E15");
     EXPECT_EQ(FloatToStr(0.1 + 0.2), "0,3");
+}
+
+// The significant digits (no trailing zeros) and the decimal exponent of a number text.
+std::pair<std::string, int> DigitsAndExponent(const std::string& text) {
+    std::string t = text[0] == '-' ? text.substr(1) : text;
+    int exponent = 0;
+    if (const auto e = t.find('E'); e != std::string::npos) {
+        exponent = std::stoi(t.substr(e + 1));
+        t = t.substr(0, e);
+        if (const auto sep = t.find(','); sep != std::string::npos) t.erase(sep, 1);
+    } else {
+        const auto sep = t.find(',');
+        std::string whole = t.substr(0, sep);
+        std::string fraction = sep == std::string::npos ? "" : t.substr(sep + 1);
+        if (whole != "0") {
+            exponent = static_cast<int>(whole.size()) - 1;
+            t = whole + fraction;
+        } else {
+            const auto zeros = fraction.find_first_not_of('0');
+            exponent = -static_cast<int>(zeros) - 1;
+            t = fraction.substr(zeros);
+        }
+    }
+    while (t.size() > 1 && t.back() == '0') t.pop_back();
+    return {t, exponent};
+}
+
+// The same of the value rounded to 15 significant digits, by the library's own rounding.
+std::pair<std::string, int> RoundedTo15(double value) {
+    char buf[64];
+    const auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14).ptr;
+    const std::string sci(buf, end);
+    const auto e = sci.find('e');
+    std::string digits = sci.substr(0, 1) + sci.substr(2, e - 2);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    return {digits, std::stoi(sci.substr(e + 1))};
+}
+
+// Whatever way the text is found, it is the value rounded to 15 digits: over values of
+// every magnitude (subnormal ones too), catalog-like values with few decimals, and
+// values a hair away from those.
+TEST(FloatToStr, AlwaysTheValueRoundedToFifteenDigits) {
+    std::mt19937_64 rng(5);
+    std::uniform_int_distribution<int> decimals(0, 6);
+    std::uniform_real_distribution<double> magnitude(-6, 16);
+    for (int i = 0; i < 100000; ++i) {
+        std::uint64_t bits = rng();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        const double scale = std::pow(10.0, decimals(rng));
+        const double tidy = std::round(std::pow(10.0, magnitude(rng)) * scale) / scale;
+        const double nudged = std::nextafter(tidy, (i & 1) ? 1e300 : -1e300);
+        for (double v : {any, tidy, nudged, -tidy}) {
+            if (!std::isfinite(v) || v == 0) continue;
+            ASSERT_EQ(DigitsAndExponent(FloatToStr(v, ',')), RoundedTo15(v)) << FloatToStr(v, ',');
+        }
+    }
+    const double smallest = std::numeric_limits<double>::denorm_min();
+    EXPECT_EQ(FloatToStr(smallest, ','), "4,94065645841247E-324");
+    EXPECT_EQ(FloatToStr(0.1 + 0.2, ','), "0,3");
 }
 
 TEST(FloatToStr, PointSeparator) {

@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 #include "chart/chartpanel.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/inifile.h"
+#include "mainwindow/pictures.h"
 #include "mainwindow_fixture.h"
 
 namespace kelm::testing {
@@ -83,6 +85,47 @@ TEST_F(MainWindow, WhatIsClosedIsWhatOpens) {
     EXPECT_EQ(g.size(), QSize(900, 700));
     EXPECT_EQ(g.ComboBox5->currentIndex(), -1);  // an empty stored text selects nothing
     EXPECT_EQ(g.ColorBox2->currentText(), "Teal");
+}
+
+// Stored texts select the first item equal to them but for letter case, however many
+// such items the list holds and wherever they stand.
+TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
+    std::string rows = "Riads\r\n";
+    for (const char* name : {"Бв", "Б", "а", "А", "б", "", "Я"}) {
+        rows += std::string("_\r\n") + name + "\r\n3,5\r\n2\r\n1,4\r\n1\r\n0\r\n0\r\n";
+    }
+    WriteCatalog(Cp(rows + "Paras\r\n_\r\n3,9\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
+    WriteSettings("ComboBox1=б\r\nComboBox2=А\r\nComboBox4=3,90\r\n");
+    TForm1& f = Open();
+    EXPECT_EQ(Items(f.ComboBox1), QStringList({"", Ru("а"), Ru("А"), Ru("Б"), Ru("б"), Ru("Бв"), Ru("Я")}));
+    EXPECT_EQ(f.ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(f.ComboBox2->currentIndex(), 1);
+    EXPECT_EQ(f.ComboBox4->currentIndex(), -1);  // no item is the text 3,90
+
+    WriteSettings("ComboBox1=\r\nComboBox2=бВ\r\nComboBox8=Я\r\n");
+    TForm1& g = Open();
+    EXPECT_EQ(g.ComboBox1->currentIndex(), 0);  // the row without a name
+    EXPECT_EQ(g.ComboBox2->currentIndex(), 5);
+    EXPECT_EQ(g.ComboBox8->currentIndex(), -1);  // not a tyre
+}
+
+// A long list drops down a screenful of items at a time, however many the catalog holds.
+TEST_F(MainWindow, LongListsDropDownAScreenfulAtATime) {
+    std::string tyres = "Koless\r\n";
+    for (int i = 0; i < 300; ++i) tyres += "_\r\nR" + std::to_string(1000 + i) + "\r\n1800\r\n";
+    WriteCatalog(Cp("Riads\r\nParas\r\n") + tyres);
+    TForm1& f = Open();
+    QComboBox* list = f.ComboBox7;
+    ASSERT_EQ(list->count(), 300);
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    ASSERT_TRUE(view->isVisible());
+    const int row = view->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    EXPECT_LE(view->viewport()->height(), list->maxVisibleItems() * row);
+    EXPECT_EQ(view->sizeHintForRow(299), row);
+    list->hidePopup();
+    EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(MainWindow, SettingsEdgeCases) {
@@ -318,6 +361,11 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     EXPECT_EQ(f.ColorBox1->itemText(8), "Silver");
     EXPECT_FALSE(f.ColorBox1->itemIcon(8).isNull());
     EXPECT_EQ(f.ColorBox1->itemIcon(8).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(192, 192, 192));
+    EXPECT_EQ(f.ColorBox2->itemIcon(3).pixmap(16, 16).toImage().pixelColor(0, 0), QColor(60, 60, 60));  // frame
+    // The window icon, drawn from the program's picture when first asked for.
+    const QIcon icon = f.windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
+    EXPECT_EQ(icon.pixmap(48, 48).toImage(), ProgramPicture(QSize(48, 48)).toImage());
 }
 
 TEST_F(MainWindow, MenusAndShortcuts) {
