@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QListView>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "base/messages.h"
 #include "catalog/catalog.h"
@@ -61,8 +63,40 @@ QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* h
     return b;
 }
 
+// A catalog list whose drop-down is as wide as its longest names (up to the screen's
+// width), so a name longer than the box is read whole in the list, not cut in the middle.
+class CatalogList final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override {
+        const QAbstractItemModel* items = model();
+        // Measuring thousands of names at every opening would be slow; the widest are
+        // among the longest in characters.
+        std::vector<std::pair<qsizetype, int>> byLength;
+        byLength.reserve(static_cast<std::size_t>(items->rowCount()));
+        for (int r = 0; r < items->rowCount(); ++r) {
+            byLength.emplace_back(items->index(r, 0).data().toString().size(), r);
+        }
+        const std::size_t measured = std::min<std::size_t>(byLength.size(), 32);
+        std::partial_sort(byLength.begin(), byLength.begin() + static_cast<std::ptrdiff_t>(measured),
+                          byLength.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        const QFontMetrics metrics(view()->font());
+        int widest = 0;
+        for (std::size_t i = 0; i < measured; ++i) {
+            const QString text = items->index(byLength[i].second, 0).data().toString();
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        }
+        const int chrome = 2 * view()->frameWidth() + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+        int w = std::max(width(), widest + chrome);
+        if (const QScreen* s = screen()) w = std::min(w, s->availableGeometry().width());
+        view()->setMinimumWidth(w);
+        QComboBox::showPopup();
+    }
+};
+
 QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint) {
-    auto* c = Place(new QComboBox, panel, name, design, hint);
+    auto* c = Place(new CatalogList, panel, name, design, hint);
     c->setEditable(false);  // pick-only
     QFont f = c->font();
     f.setPixelSize(13);

@@ -128,6 +128,20 @@ TEST_F(MainWindow, LongListsDropDownAScreenfulAtATime) {
     EXPECT_FALSE(view->isVisible());
 }
 
+// A name longer than its box is read whole in the drop-down, not cut short.
+TEST_F(MainWindow, DropDownIsAsWideAsTheLongestName) {
+    const std::string longName = "5-ступенчатая спортивная 3,36-2,07-1,43-1,03-0,84";
+    WriteCatalog(Cp("Riads\r\n_\r\nА\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n_\r\n" + longName +
+                    "\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\nParas\r\nKoless\r\n"));
+    TForm1& f = Open();
+    QComboBox* list = f.ComboBox1;
+    const int textWidth = QFontMetrics(list->view()->font()).horizontalAdvance(QString::fromUtf8(longName));
+    ASSERT_GT(textWidth, list->width());
+    list->showPopup();
+    EXPECT_GE(list->view()->viewport()->width(), textWidth);
+    list->hidePopup();
+}
+
 TEST_F(MainWindow, SettingsEdgeCases) {
     WriteCatalog(SampleCatalogFile(','));
     struct Case {
