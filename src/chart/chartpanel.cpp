@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
@@ -32,9 +33,6 @@ bool QtPrinterSetup::Exec(QPrinter& printer, QWidget* parent) {
 
 namespace {
 
-// Pixel sizes, so that the chart's layout units mean the same on screen, in the clipboard
-// picture and on paper (where the whole chart is scaled).
-constexpr int kFontPixels = 11;
 
 QColor ToQColor(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
@@ -54,9 +52,13 @@ private:
     const QFontMetricsF& metrics_;
 };
 
+// The panel's own text size, fixed in pixels, so that the chart's layout units mean the
+// same on screen, in the clipboard picture and on paper (where the whole chart is
+// scaled).  The size the rest of the window shows its text in: the two share one loaded
+// font, and each further size costs start-up the loading of another.
 QFont PixelFont(const QFont& base, bool bold) {
     QFont f = base;
-    f.setPixelSize(kFontPixels);
+    f.setPixelSize(std::max(1, QFontInfo(base).pixelSize()));
     f.setBold(bold);
     return f;
 }

@@ -40,10 +40,12 @@ constexpr int kPanelHeight = 81;
 
 QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// Puts a control at its design place in panel client coordinates.
+// Puts a control, made as the panel's child, at its design place in panel client
+// coordinates.  Made with its parent, a control takes the panel's font from the start
+// instead of being laid out in another first.
 template <class W>
 W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) {
-    w->setParent(panel);
+    Q_ASSERT(w->parentWidget() == panel);
     w->setObjectName(QString::fromLatin1(name));
     const int inset = panel->frameWidth();
     w->setGeometry(design.translated(inset, inset));
@@ -53,7 +55,7 @@ W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) 
 
 QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* hint, const QIcon& icon,
                     bool down) {
-    auto* b = Place(new QToolButton, panel, name, design, hint);
+    auto* b = Place(new QToolButton(panel), panel, name, design, hint);
     b->setCheckable(true);
     b->setChecked(down);
     b->setIcon(icon);
@@ -96,11 +98,8 @@ public:
 };
 
 QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint) {
-    auto* c = Place(new CatalogList, panel, name, design, hint);
+    auto* c = Place(new CatalogList(panel), panel, name, design, hint);
     c->setEditable(false);  // pick-only
-    QFont f = c->font();
-    f.setPixelSize(13);
-    c->setFont(f);
     // Every item is one line in one font: the view need not measure each of thousands.
     if (auto* view = qobject_cast<QListView*>(c->view())) view->setUniformItemSizes(true);
     return c;
@@ -121,10 +120,7 @@ public:
 };
 
 ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
-    auto* c = Place(new ColorBox, panel, name, design, "Цвет графика");
-    QFont f = c->font();
-    f.setPixelSize(13);
-    c->setFont(f);
+    auto* c = Place(new ColorBox(panel), panel, name, design, "Цвет графика");
     c->Select(static_cast<std::int32_t>(color));
     return c;
 }
@@ -172,7 +168,7 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     auto* column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    BuildPanel();
+    BuildPanel(client);
     column->addWidget(Panel2);
     Chart1 = new ChartPanel(chart_, client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
@@ -187,15 +183,19 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
 
 TForm1::~TForm1() = default;
 
-void TForm1::BuildPanel() {
-    Panel2 = new QFrame;
+void TForm1::BuildPanel(QWidget* client) {
+    Panel2 = new QFrame(client);
     Panel2->setObjectName(QStringLiteral("Panel2"));
+    // The lists and colour pickers show their items 13 pixels high: they inherit it.
+    QFont font13 = font();
+    font13.setPixelSize(13);
+    Panel2->setFont(font13);
     Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);  // a single line, no bevel
     Panel2->setLineWidth(1);
     Panel2->setFixedHeight(kPanelHeight);
     Panel2->installEventFilter(this);
 
-    SE1 = Place(new SpinEdit, Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
+    SE1 = Place(new SpinEdit(Panel2), Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
     SE1->SetRange(0, 100000);
     SE1->SetIncrement(500);
     SE1->SetMaxTyped(5);

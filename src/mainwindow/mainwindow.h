@@ -91,7 +91,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildPanel();
+    void BuildPanel(QWidget* client);
     void BuildMenu();
     void ConnectHandlers();
     // Runs a handler body, showing what it raises in the error box.

@@ -6,29 +6,70 @@
 #include <QPainterPath>
 #include <QSvgRenderer>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 namespace kelm {
 
 namespace {
 
-// Draws a picture twice into one icon: in its colours for the normal look and in greys,
-// lighter, for the disabled look.
-template <class Draw>
-QIcon TwoLooks(QSize size, Draw draw) {
-    const auto paint = [&](bool disabled) {
-        QPixmap pm(size * 2);
-        pm.setDevicePixelRatio(2);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        draw(p, disabled);
-        return pm;
+// A picture with two looks: in its colours for the normal look and in greys, lighter, for
+// the disabled look.  Each look is drawn only when first shown: a toggle that is never
+// disabled never has its grey look drawn, and drawing looks no one sees cost start-up.
+// Copies made by clone() share what is drawn.
+class TwoLooksIconEngine final : public QIconEngine {
+public:
+    TwoLooksIconEngine(QSize size, std::function<void(QPainter&, bool)> draw)
+        : shared_(std::make_shared<Shared>(Shared{size, std::move(draw), {}, {false, false}})) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        LookFor(mode).paint(painter, rect, Qt::AlignCenter, QIcon::Normal, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State state) override {
+        return LookFor(QIcon::Normal).actualSize(size, QIcon::Normal, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return LookFor(mode).pixmap(size, QIcon::Normal, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return LookFor(mode).pixmap(size, scale, QIcon::Normal, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State state) override {
+        return LookFor(QIcon::Normal).availableSizes(QIcon::Normal, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("KelmTwoLooksIcon"); }
+    QIconEngine* clone() const override { return new TwoLooksIconEngine(*this); }
+
+private:
+    struct Shared {
+        QSize size;
+        std::function<void(QPainter&, bool)> draw;
+        QIcon looks[2];
+        bool drawn[2];
     };
-    QIcon icon;
-    icon.addPixmap(paint(false), QIcon::Normal);
-    icon.addPixmap(paint(true), QIcon::Disabled);
-    return icon;
+    const QIcon& LookFor(QIcon::Mode mode) {
+        const bool disabled = mode == QIcon::Disabled;
+        Shared& s = *shared_;
+        if (!s.drawn[disabled]) {
+            // Drawn at twice the size, so that it stays sharp on a high-density screen.
+            QPixmap pm(s.size * 2);
+            pm.setDevicePixelRatio(2);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            s.draw(p, disabled);
+            p.end();
+            s.looks[disabled] = QIcon(pm);
+            s.drawn[disabled] = true;
+        }
+        return s.looks[disabled];
+    }
+    std::shared_ptr<Shared> shared_;
+};
+
+QIcon TwoLooks(QSize size, std::function<void(QPainter&, bool)> draw) {
+    return QIcon(new TwoLooksIconEngine(size, std::move(draw)));
 }
 
 // An icon drawn only when something first asks for it: the colour pickers' swatches
@@ -116,12 +157,14 @@ QIcon LabelsIcon() {
         p.setPen(QPen(Look(QColor(120, 90, 0), off), 1));
         p.setBrush(Look(QColor(255, 220, 0), off));
         p.drawRoundedRect(sign, 2, 2);
-        QFont f = p.font();
-        f.setPixelSize(9);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(Look(Qt::black, off));
-        p.drawText(sign, Qt::AlignCenter, QStringLiteral("25"));
+        // The number "25" in strokes, as on a display: no font, so the sign looks the same
+        // everywhere and drawing it needs no font loaded.
+        p.setPen(QPen(Look(Qt::black, off), 1.25, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        const QPointF two[] = {{4.5, 4}, {7.5, 4}, {7.5, 7}, {4.5, 7}, {4.5, 10}, {7.5, 10}};
+        const QPointF five[] = {{13.5, 4}, {10.5, 4}, {10.5, 7}, {13.5, 7}, {13.5, 10}, {10.5, 10}};
+        p.drawPolyline(two, static_cast<int>(std::size(two)));
+        p.drawPolyline(five, static_cast<int>(std::size(five)));
     });
 }
 

@@ -382,6 +382,40 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     EXPECT_EQ(icon.pixmap(48, 48).toImage(), ProgramPicture(QSize(48, 48)).toImage());
 }
 
+// Whether an image shows any colour other than greys, among its visible pixels.
+bool HasColour(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 0 && (c.red() != c.green() || c.green() != c.blue())) return true;
+        }
+    }
+    return false;
+}
+
+TEST(Pictures, EachLookIsDrawnWhenAskedForAndCopiesShowTheSame) {
+    for (const QIcon& icon : {ShowHideIcon(), LabelsIcon()}) {
+        const QIcon copy = icon;  // as each toggle keeps its own
+        const QImage normal = icon.pixmap(QSize(16, 16), QIcon::Normal).toImage();
+        const QImage disabled = copy.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        ASSERT_FALSE(normal.isNull());
+        EXPECT_TRUE(HasColour(normal));
+        EXPECT_FALSE(HasColour(disabled));  // the greyed look
+        EXPECT_EQ(normal.size(), disabled.size());
+        // The looks a pointer over the button or a checked button ask for are the normal one.
+        EXPECT_EQ(copy.pixmap(QSize(16, 16), QIcon::Active, QIcon::On).toImage(), normal);
+        EXPECT_EQ(icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage(), disabled);
+    }
+    // The sign's number is drawn, not written: the sign shows dark strokes on its yellow
+    // whatever fonts the machine has.
+    const QImage sign = LabelsIcon().pixmap(QSize(36, 36)).toImage();
+    int dark = 0;
+    for (int y = 8; y < 20; ++y) {
+        for (int x = 8; x < 28; ++x) dark += qGray(sign.pixel(x, y)) < 80 && qAlpha(sign.pixel(x, y)) > 200;
+    }
+    EXPECT_GT(dark, 10);
+}
+
 TEST_F(MainWindow, MenusAndShortcuts) {
     WriteCatalog(SampleCatalogFile(','));
     TForm1& f = Open();
