@@ -13,88 +13,31 @@ namespace kelm {
 
 namespace {
 
-// A picture with two looks: in its colours for the normal look and in greys, lighter, for
-// the disabled look.  Each look is drawn only when first shown: a toggle that is never
-// disabled never has its grey look drawn, and drawing looks no one sees cost start-up.
-// Copies made by clone() share what is drawn.
-class TwoLooksIconEngine final : public QIconEngine {
-public:
-    TwoLooksIconEngine(QSize size, std::function<void(QPainter&, bool)> draw)
-        : shared_(std::make_shared<Shared>(Shared{size, std::move(draw), {}, {false, false}})) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        LookFor(mode).paint(painter, rect, Qt::AlignCenter, QIcon::Normal, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State state) override {
-        return LookFor(QIcon::Normal).actualSize(size, QIcon::Normal, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return LookFor(mode).pixmap(size, QIcon::Normal, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        return LookFor(mode).pixmap(size, scale, QIcon::Normal, state);
-    }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State state) override {
-        return LookFor(QIcon::Normal).availableSizes(QIcon::Normal, state);
-    }
-    bool isNull() override { return false; }
-    QString key() const override { return QStringLiteral("KelmTwoLooksIcon"); }
-    QIconEngine* clone() const override { return new TwoLooksIconEngine(*this); }
-
-private:
-    struct Shared {
-        QSize size;
-        std::function<void(QPainter&, bool)> draw;
-        QIcon looks[2];
-        bool drawn[2];
-    };
-    const QIcon& LookFor(QIcon::Mode mode) {
-        const bool disabled = mode == QIcon::Disabled;
-        Shared& s = *shared_;
-        if (!s.drawn[disabled]) {
-            // Drawn at twice the size, so that it stays sharp on a high-density screen.
-            QPixmap pm(s.size * 2);
-            pm.setDevicePixelRatio(2);
-            pm.fill(Qt::transparent);
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            s.draw(p, disabled);
-            p.end();
-            s.looks[disabled] = QIcon(pm);
-            s.drawn[disabled] = true;
-        }
-        return s.looks[disabled];
-    }
-    std::shared_ptr<Shared> shared_;
-};
-
-QIcon TwoLooks(QSize size, std::function<void(QPainter&, bool)> draw) {
-    return QIcon(new TwoLooksIconEngine(size, std::move(draw)));
-}
-
 // An icon drawn only when something first asks for it: the colour pickers' swatches
-// show only in their open lists, and the window icon only where the platform has a use
-// for it, yet drawing them all cost about a millisecond at every start.  Once drawn, the
-// icon is the one the drawing function gives, and everything is asked of it.
+// show only in their open lists, the window icon only where the platform has a use for
+// it, and a toggle's grey look only while it is disabled, yet drawing them all cost
+// start-up a millisecond and more.  Once drawn, the icon is the one the drawing function
+// gives, and everything is asked of it.  With a second function, that one draws the
+// disabled look on its own, and the first every other.
 class LazyIconEngine final : public QIconEngine {
 public:
-    explicit LazyIconEngine(std::function<QIcon()> draw)
-        : shared_(std::make_shared<Shared>(Shared{std::move(draw), {}, false})) {}
+    explicit LazyIconEngine(std::function<QIcon()> draw, std::function<QIcon()> drawDisabled = {})
+        : shared_(std::make_shared<Shared>(Shared{{std::move(draw), std::move(drawDisabled)}, {}, {false, false}})) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+        Icon(mode).paint(painter, rect, Qt::AlignCenter, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Icon().actualSize(size, mode, state);
+        return Icon(mode).actualSize(size, mode, state);
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Icon().pixmap(size, mode, state);
+        return Icon(mode).pixmap(size, mode, state);
     }
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        return Icon().pixmap(size, scale, mode, state);
+        return Icon(mode).pixmap(size, scale, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-        return Icon().availableSizes(mode, state);
+        return Icon(mode).availableSizes(mode, state);
     }
     // What these draw is never empty; asking must not draw it.
     bool isNull() override { return false; }
@@ -103,21 +46,45 @@ public:
 
 private:
     struct Shared {
-        std::function<QIcon()> draw;
-        QIcon icon;
-        bool drawn;
+        std::function<QIcon()> draw[2];
+        QIcon icon[2];
+        bool drawn[2];
     };
-    const QIcon& Icon() {
-        if (!shared_->drawn) {
-            shared_->icon = shared_->draw();
-            shared_->drawn = true;
+    // The icon that draws the mode, and the mode to ask of it: a look drawn for the
+    // disabled mode alone is asked in the normal mode, for that is the one it holds.
+    const QIcon& Icon(QIcon::Mode& mode) {
+        Shared& s = *shared_;
+        const bool own = mode == QIcon::Disabled && s.draw[1];
+        if (own) mode = QIcon::Normal;
+        if (!s.drawn[own]) {
+            s.icon[own] = s.draw[own]();
+            s.drawn[own] = true;
         }
-        return shared_->icon;
+        return s.icon[own];
     }
     std::shared_ptr<Shared> shared_;  // copies made by clone() draw once between them
 };
 
 QIcon Lazily(std::function<QIcon()> draw) { return QIcon(new LazyIconEngine(std::move(draw))); }
+
+// A picture with two looks: in its colours for the normal look and in greys, lighter, for
+// the disabled look, each drawn when first shown, at twice the size so that it stays
+// sharp on a high-density screen.
+QIcon TwoLooks(QSize size, std::function<void(QPainter&, bool)> draw) {
+    const auto look = [size, draw](bool disabled) {
+        return [size, draw, disabled] {
+            QPixmap pm(size * 2);
+            pm.setDevicePixelRatio(2);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            draw(p, disabled);
+            p.end();
+            return QIcon(pm);
+        };
+    };
+    return QIcon(new LazyIconEngine(look(false), look(true)));
+}
 
 QColor Look(QColor c, bool disabled) {
     if (!disabled) return c;
