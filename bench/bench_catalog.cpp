@@ -135,8 +135,10 @@ void ReportPeakMemory(const std::string& path, std::size_t records) {
     if (read(fds[0], &deltaKb, sizeof deltaKb) != sizeof deltaKb) deltaKb = -1;
     close(fds[0]);
     waitpid(pid, nullptr, 0);
-    std::printf("\npeak memory of the large catalog loaded: %.1f MiB, %.0f bytes per record (%zu records)\n",
-                deltaKb / 1024.0, deltaKb * 1024.0 / static_cast<double>(records), records);
+    std::printf(
+        "\npeak memory of the large catalog loaded: %.1f MiB, %.0f bytes per record (%zu "
+        "records)\n",
+        deltaKb / 1024.0, deltaKb * 1024.0 / static_cast<double>(records), records);
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ Catalog gCatalog;
 std::string gPath;
 
 QStringList Sorted(QStringList names) {
-    std::stable_sort(names.begin(), names.end(),
-                     [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
     return names;
 }
 
@@ -96,14 +97,15 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     GlobalNumberFormat().decimalSeparator = ',';
-    const fs::path dir = fs::temp_directory_path() / ("kelm-bench-editor-" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("kelm-bench-editor-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const std::string source = (dir / "large.dat").string();
     gPath = (dir / "saved.dat").string();
     bench::WriteLargeCatalog(source, bench::CatalogSize{10000, 10000, 10000});
     LoadCatalog(gCatalog, source);
-    std::cout << "records: " << gCatalog.Rows.Count() << " rows, " << gCatalog.Pairs.Count() << " pairs, "
-              << gCatalog.Tyres.Count() << " tyres\n";
+    std::cout << "records: " << gCatalog.Rows.Count() << " rows, " << gCatalog.Pairs.Count()
+              << " pairs, " << gCatalog.Tyres.Count() << " tyres\n";
 
     benchmark::Initialize(&argc, argv);
     bench::RatioReporter reporter({

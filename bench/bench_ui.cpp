@@ -46,7 +46,7 @@ constexpr int kChartWidth = 1920, kChartHeight = 1080;
 
 // A message box during a benchmark means the figure measured a failure, not the work.
 class FailingMessages : public Messages {
-public:
+  public:
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
         std::fprintf(stderr, "unexpected message box \"%s\": %s\n", caption.c_str(), text.c_str());
         std::exit(2);
@@ -94,8 +94,10 @@ void WriteSettingsFor(const std::string& catalogPath, const std::string& setting
     s.FormHeight = TForm1::kMinHeight;
     s.CB1 = s.CB2 = s.CB3 = s.CB4 = true;
     s.ComboBox1 = s.ComboBox2 = LatestFirstKey(catalog.Rows, [](const Riad& r) { return r.Name; });
-    s.ComboBox4 = s.ComboBox5 = LatestFirstKey(catalog.Pairs, [](const MainPair& p) { return FloatToStr(p); });
-    s.ComboBox7 = s.ComboBox8 = LatestFirstKey(catalog.Tyres, [](const Koles& k) { return k.Name; });
+    s.ComboBox4 = s.ComboBox5 =
+        LatestFirstKey(catalog.Pairs, [](const MainPair& p) { return FloatToStr(p); });
+    s.ComboBox7 = s.ComboBox8 =
+        LatestFirstKey(catalog.Tyres, [](const Koles& k) { return k.Name; });
     CreateSettingsFile(settingsPath);
     WriteWindowSettings(settingsPath, s);
 }
@@ -139,8 +141,9 @@ void BM_ZapolnenieForm(benchmark::State& state) {
         form.ZapolnenieForm();
         benchmark::DoNotOptimize(form.ComboBox8->count());
     });
-    state.counters["items"] = form.ComboBox1->count() + form.ComboBox2->count() + form.ComboBox4->count() +
-                              form.ComboBox5->count() + form.ComboBox7->count() + form.ComboBox8->count();
+    state.counters["items"] = form.ComboBox1->count() + form.ComboBox2->count() +
+                              form.ComboBox4->count() + form.ComboBox5->count() +
+                              form.ComboBox7->count() + form.ComboBox8->count();
     TheCatalog().ClearCatalog();
 }
 
@@ -237,7 +240,8 @@ constexpr char kChildFlag[] = "--start-up-child";
 // offscreen platform, builds one window ("empty", "text" or "form", the main window over a
 // folder), paints it and ends.  The figure is the child's CPU time from its first
 // instruction to its exit.
-void StartUpInChild(benchmark::State& state, const std::string& kind, const std::string& folder = {}) {
+void StartUpInChild(benchmark::State& state, const std::string& kind,
+                    const std::string& folder = {}) {
     std::vector<std::string> args{fs::read_symlink("/proc/self/exe").string(), kChildFlag, kind};
     if (!folder.empty()) {
         args.push_back(FolderOf(folder).catalog);
@@ -255,11 +259,14 @@ void StartUpInChild(benchmark::State& state, const std::string& kind, const std:
         }
         int status = 0;
         rusage usage{};
-        if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
             state.SkipWithError("the child failed");
             return;
         }
-        const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+        const auto seconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6;
+        };
         state.SetIterationTime(seconds(usage.ru_utime) + seconds(usage.ru_stime));
         faults += static_cast<double>(usage.ru_minflt);
     }
@@ -269,7 +276,9 @@ void StartUpInChild(benchmark::State& state, const std::string& kind, const std:
 
 void BM_StartUpFloor(benchmark::State& state) { StartUpInChild(state, "empty"); }
 void BM_StartUpTextFloor(benchmark::State& state) { StartUpInChild(state, "text"); }
-void BM_StartUp(benchmark::State& state, const std::string& folder) { StartUpInChild(state, "form", folder); }
+void BM_StartUp(benchmark::State& state, const std::string& folder) {
+    StartUpInChild(state, "form", folder);
+}
 
 int RunChild(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -294,21 +303,38 @@ int RunChild(int argc, char** argv) {
 
 BENCHMARK(BM_ZapolnenieForm)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GradientFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GraficAndPaint, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GraficAndPaint, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_OpenList, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GraficAndPaint, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GraficAndPaint, Large, std::string("each10000"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OpenList, Large, std::string("each10000"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WindowFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Window, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Window, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Window, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Window, Large, std::string("each10000"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpTextFloor)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_StartUp, Sample, std::string("sample"))->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_StartUp, Large, std::string("each10000"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_StartUp, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_StartUp, Large, std::string("each10000"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The offscreen platform says at every opened list that it cannot raise a window or grab
 // the keyboard; that says nothing about the figures.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
     if (message.startsWith(QLatin1String("This plugin does not support"))) return;
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }

@@ -14,7 +14,9 @@ namespace {
 
 std::string Cp(const char* utf8) { return *Utf8ToCp1251(utf8); }
 
-double Round3(double v) { return static_cast<double>(static_cast<long long>(v * 1000 + 0.5)) / 1000; }
+double Round3(double v) {
+    return static_cast<double>(static_cast<long long>(v * 1000 + 0.5)) / 1000;
+}
 
 }  // namespace
 
@@ -28,8 +30,9 @@ void WriteLargeCatalog(const std::string& path, const CatalogSize& size, unsigne
     std::uniform_int_distribution<int> profile(35, 80);
     std::uniform_int_distribution<int> rim(13, 20);
 
-    const std::string makers[] = {Cp("Заводская"), Cp("Спортивная"), Cp("Тяговая"), Cp("Городская"),
-                                  Cp("Трековая"), Cp("Экономичная"), Cp("Раллийная")};
+    const std::string makers[] = {Cp("Заводская"), Cp("Спортивная"), Cp("Тяговая"),
+                                  Cp("Городская"), Cp("Трековая"),   Cp("Экономичная"),
+                                  Cp("Раллийная")};
     const std::string box = Cp("КПП");
     const std::string speeds = Cp("-ступ. вариант №");
     const std::string tyreWord[] = {Cp("Летняя"), Cp("Зимняя"), Cp("Всесезонная")};
@@ -61,8 +64,9 @@ void WriteLargeCatalog(const std::string& path, const CatalogSize& size, unsigne
     line("Koless");
     for (std::size_t i = 0; i < size.tyres; ++i) {
         line("_");
-        line(tyreWord[i % 3] + " " + std::to_string(width(rng)) + "/" + std::to_string(profile(rng)) +
-             " R" + std::to_string(rim(rng)) + " " + Cp("№") + std::to_string(i + 1));
+        line(tyreWord[i % 3] + " " + std::to_string(width(rng)) + "/" +
+             std::to_string(profile(rng)) + " R" + std::to_string(rim(rng)) + " " + Cp("№") +
+             std::to_string(i + 1));
         line(std::to_string(perimeter(rng)));
     }
 

@@ -24,10 +24,11 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
             // Targets name a benchmark as it is registered, whatever its timing.
             std::string name = r.benchmark_name();
             for (const char* timing : {"/manual_time", "/real_time"}) {
-                if (const auto at = name.find(timing); at != std::string::npos) name.erase(at, std::strlen(timing));
+                if (const auto at = name.find(timing); at != std::string::npos)
+                    name.erase(at, std::strlen(timing));
             }
-            medianNs_[name] = r.GetAdjustedRealTime() *
-                                          (r.time_unit == benchmark::kMillisecond   ? 1e6
+            medianNs_[name] =
+                r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMillisecond   ? 1e6
                                            : r.time_unit == benchmark::kMicrosecond ? 1e3
                                            : r.time_unit == benchmark::kSecond      ? 1e9
                                                                                     : 1.0);
@@ -49,7 +50,8 @@ bool RatioReporter::PrintRatios(std::ostream& out) const {
     };
 
     if (!ratios_.empty()) {
-        out << "\nfigure                                       median ms   floor ms    ratio  target\n";
+        out << "\nfigure                                       median ms   floor ms    ratio  "
+               "target\n";
     }
     for (const Ratio& r : ratios_) {
         const double a = MedianMs(r.name), f = MedianMs(r.floor);
@@ -60,12 +62,13 @@ bool RatioReporter::PrintRatios(std::ostream& out) const {
         const double ratio = a / f;
         const bool met = r.limit <= 0 || ratio <= r.limit;
         ok = ok && met;
-        std::snprintf(buf, sizeof buf, "%-44s %9.3f %10.3f %8.2f  %s %s\n", r.name.c_str(), a, f, ratio,
-                      r.target.c_str(), r.limit <= 0 ? "" : Verdict(met));
+        std::snprintf(buf, sizeof buf, "%-44s %9.3f %10.3f %8.2f  %s %s\n", r.name.c_str(), a, f,
+                      ratio, r.target.c_str(), r.limit <= 0 ? "" : Verdict(met));
         out << buf;
     }
 
-    if (!limits_.empty()) out << "\nfigure                                       median ms  target\n";
+    if (!limits_.empty())
+        out << "\nfigure                                       median ms  target\n";
     for (const Limit& l : limits_) {
         const double a = MedianMs(l.name);
         if (a < 0) {
@@ -74,7 +77,8 @@ bool RatioReporter::PrintRatios(std::ostream& out) const {
         }
         const bool met = a <= l.ms;
         ok = ok && met;
-        std::snprintf(buf, sizeof buf, "%-44s %9.3f  <= %g ms %s\n", l.name.c_str(), a, l.ms, Verdict(met));
+        std::snprintf(buf, sizeof buf, "%-44s %9.3f  <= %g ms %s\n", l.name.c_str(), a, l.ms,
+                      Verdict(met));
         out << buf;
     }
 
@@ -92,8 +96,8 @@ bool RatioReporter::PrintRatios(std::ostream& out) const {
         const double growth = large / small, bound = NLogNGrowth(g.nSmall, g.nLarge);
         const bool met = growth <= bound;
         ok = ok && met;
-        std::snprintf(buf, sizeof buf, "%-44s %17.2f %15.2f %6.2f  <= 1 (n log n) %s\n", name.c_str(), growth,
-                      bound, growth / bound, Verdict(met));
+        std::snprintf(buf, sizeof buf, "%-44s %17.2f %15.2f %6.2f  <= 1 (n log n) %s\n",
+                      name.c_str(), growth, bound, growth / bound, Verdict(met));
         out << buf;
     }
     return ok;

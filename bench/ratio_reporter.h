@@ -14,7 +14,7 @@ namespace kelm::bench {
 // ratios it checks figures against an absolute time and the growth of a figure between
 // two sizes against n log n.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     struct Ratio {
         std::string name, floor, target;  // target: e.g. "<= 1.5"
         double limit;                     // 0: report only
@@ -41,7 +41,7 @@ public:
     bool PrintRatios(std::ostream& out) const;
     double MedianMs(const std::string& name) const;
 
-private:
+  private:
     std::vector<Ratio> ratios_;
     std::vector<Limit> limits_;
     std::vector<Growth> growths_;

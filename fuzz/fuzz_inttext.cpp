@@ -29,7 +29,7 @@ std::optional<std::int32_t> Reference(const std::string& t) {
     __int128 v = 0;
     for (; i < t.size(); ++i) {
         const char c = t[i];
-        int d = (c >= '0' && c <= '9') ? c - '0'
+        int d = (c >= '0' && c <= '9')                 ? c - '0'
                 : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
                 : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
                                                        : -1;

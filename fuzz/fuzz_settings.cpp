@@ -7,13 +7,11 @@
 #include <string>
 
 #include "fuzz_support.h"
-
 #include "mainwindow/inifile.h"
 #include "mainwindow/windowsettings.h"
 
 using kelm::fuzz::Dir;
 using kelm::fuzz::ReadAll;
-
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

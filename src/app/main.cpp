@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
 
     // The file name as the file system spells it, so the two files open whatever the
     // folder is called.
-    const std::string program = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    const std::string program =
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     kelm::AppTitle() = kelm::ProgramTitle(program);
 
     kelm::QtMessages messages;
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        kelm::TForm1 form(kelm::ChangeFileExt(program, ".dat"), kelm::ChangeFileExt(program, ".ini"));
+        kelm::TForm1 form(kelm::ChangeFileExt(program, ".dat"),
+                          kelm::ChangeFileExt(program, ".ini"));
         form.show();
         result = QApplication::exec();
     }

@@ -9,49 +9,49 @@ namespace kelm {
 // the program raises itself.  The text of each is exactly what the box shows (before the
 // full-stop rule of ErrorBoxText is applied).
 class KelmError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A number text (real or integer) that cannot be read.
 class ConvertError : public KelmError {
-public:
+  public:
     using KelmError::KelmError;
 };
 
 // Division by zero in the chart computation.
 class FloatDivByZeroError : public KelmError {
-public:
+  public:
     FloatDivByZeroError() : KelmError("Floating point division by zero") {}
 };
 
 // 0/0 in the chart computation.
 class FloatInvalidOpError : public KelmError {
-public:
+  public:
     FloatInvalidOpError() : KelmError("Invalid floating point operation") {}
 };
 
 // A result too large for a double in the chart computation (it would otherwise put an
 // infinity into the chart and wreck its scaling).
 class FloatOverflowError : public KelmError {
-public:
+  public:
     FloatOverflowError() : KelmError("Floating point overflow") {}
 };
 
 // An input/output failure that is reported with its code, e.g. "I/O error 103".
 class InOutError : public KelmError {
-public:
+  public:
     explicit InOutError(int code) : KelmError("I/O error " + std::to_string(code)), code_(code) {}
     int code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 // Ends the current handler without any further message: the failure behind it (a file
 // error) has already been reported to the user.
 class SilentAbort : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };
 

@@ -7,7 +7,7 @@ namespace kelm {
 namespace {
 
 class NoMessages : public Messages {
-public:
+  public:
     void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
 };

@@ -9,10 +9,11 @@ enum class MessageIcon { None, Error, Question };
 // The message boxes and questions the program puts to the user.  The widgets answer them
 // with real message boxes; tests answer them in code.  All texts are UTF-8.
 class Messages {
-public:
+  public:
     virtual ~Messages() = default;
     // A message box with an OK button.
-    virtual void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& caption,
+                             MessageIcon icon) = 0;
     // A Yes/No question with the question icon; true on Yes.
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
 };

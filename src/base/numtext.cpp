@@ -121,7 +121,8 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
     std::uint64_t significand = 0;
     int significantDigits = 0;
     auto addSignificant = [&](char digit) {
-        if (++significantDigits <= 19) significand = significand * 10 + static_cast<unsigned>(digit - '0');
+        if (++significantDigits <= 19)
+            significand = significand * 10 + static_cast<unsigned>(digit - '0');
     };
     const std::size_t intBegin = i;
     while (i < t.size() && IsDigit(t[i])) {
@@ -262,10 +263,14 @@ std::optional<std::int32_t> TryStrToInt(std::string_view t) {
     for (; i < t.size(); ++i) {
         const char c = t[i];
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return std::nullopt;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return std::nullopt;
         value = value * base + d;
         if (value > std::int64_t{1} << 32) return std::nullopt;  // far out of range already
     }

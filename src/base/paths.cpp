@@ -17,7 +17,8 @@ std::string ChangeFileExt(const std::string& path, const std::string& newExt) {
 
 std::string ProgramTitle(const std::string& programPath) {
     const std::size_t folderEnd = programPath.find_last_of(kFolderSeparators);
-    std::string name = folderEnd == std::string::npos ? programPath : programPath.substr(folderEnd + 1);
+    std::string name =
+        folderEnd == std::string::npos ? programPath : programPath.substr(folderEnd + 1);
     const std::size_t dot = name.find('.');
     if (dot != std::string::npos) name.resize(dot);
     for (std::size_t i = 1; i < name.size(); ++i) {

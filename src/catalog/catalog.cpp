@@ -39,11 +39,13 @@ const std::string& Catalog::PairText(std::size_t i) {
 }
 
 bool Catalog::FindPair(const std::string& text) {
-    return WalkFind(Pairs, CurrentPair, [&](const MainPair&, std::size_t i) { return PairText(i) == text; });
+    return WalkFind(Pairs, CurrentPair,
+                    [&](const MainPair&, std::size_t i) { return PairText(i) == text; });
 }
 
 bool Catalog::FindTyre(const std::string& name) {
-    return WalkFind(Tyres, CurrentTyre, [&](const Koles& k, std::size_t) { return k.Name == name; });
+    return WalkFind(Tyres, CurrentTyre,
+                    [&](const Koles& k, std::size_t) { return k.Name == name; });
 }
 
 void Catalog::ClearCatalog() {

@@ -30,7 +30,7 @@ struct Koles {
 // address is its identity for as long as it is in the list.
 template <class T>
 class RecordList {
-public:
+  public:
     std::size_t Count() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
     T& operator[](std::size_t i) { return *items_[i]; }
@@ -63,7 +63,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<std::unique_ptr<T>> items_;
 };
 
@@ -72,7 +72,7 @@ private:
 // record through it right after.  A reference whose record is destroyed becomes empty
 // here, so nothing ever reads a destroyed record.
 class Catalog {
-public:
+  public:
     RecordList<Riad> Rows;
     RecordList<MainPair> Pairs;
     RecordList<Koles> Tyres;
@@ -106,7 +106,7 @@ public:
     bool RemovePair(const MainPair* pair);
     bool RemoveTyre(const Koles* tyre);
 
-private:
+  private:
     // The number text of the pair at each position as last formatted, kept with the value
     // and separator it was made from.  The text follows from those two alone, so an entry
     // whose value and separator still match is the text formatting would give now,

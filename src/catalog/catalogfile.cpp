@@ -1,5 +1,8 @@
 #include "catalog/catalogfile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -8,9 +11,6 @@
 #include <set>
 #include <string_view>
 #include <system_error>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "base/cp1251.h"
 #include "base/errors.h"
@@ -42,7 +42,7 @@ std::set<std::string>& IncompleteLoads() {
 // record under construction, owned here and designated by the catalog's current
 // reference of its kind; it moves into its list when its last line has been read.
 class CatalogReader {
-public:
+  public:
     explicit CatalogReader(Catalog& catalog) : catalog_(catalog) {}
     CatalogReader(const CatalogReader&) = delete;
     CatalogReader& operator=(const CatalogReader&) = delete;
@@ -71,26 +71,26 @@ public:
         }
     }
 
-private:
+  private:
     enum class Section { None, Rows, Pairs, Tyres };
 
     void StartRecord() {
         // A record of the same kind still under construction is dropped here.
         switch (section_) {
-        case Section::Rows:
-            row_ = std::make_unique<Riad>();
-            catalog_.CurrentRow = row_.get();
-            break;
-        case Section::Pairs:
-            pair_ = std::make_unique<MainPair>(0.0);
-            catalog_.CurrentPair = pair_.get();
-            break;
-        case Section::Tyres:
-            tyre_ = std::make_unique<Koles>();
-            catalog_.CurrentTyre = tyre_.get();
-            break;
-        case Section::None:
-            break;
+            case Section::Rows:
+                row_ = std::make_unique<Riad>();
+                catalog_.CurrentRow = row_.get();
+                break;
+            case Section::Pairs:
+                pair_ = std::make_unique<MainPair>(0.0);
+                catalog_.CurrentPair = pair_.get();
+                break;
+            case Section::Tyres:
+                tyre_ = std::make_unique<Koles>();
+                catalog_.CurrentTyre = tyre_.get();
+                break;
+            case Section::None:
+                break;
         }
         counter_ = 1;
     }
@@ -99,31 +99,31 @@ private:
     // record already appended) writes nowhere.
     void TakeData(const std::string& line) {
         switch (section_) {
-        case Section::Rows:
-            if (!row_) return;
-            if (counter_ == 1) {
-                row_->Name = line;
-            } else if (counter_ >= 2 && counter_ <= 7) {
-                row_->Ratios[static_cast<std::size_t>(counter_ - 2)] = ReadReal(line);
-                if (counter_ == 7) catalog_.AppendRow(std::move(row_));
-            }
-            return;
-        case Section::Pairs:
-            if (!pair_ || counter_ != 1) return;
-            *pair_ = ReadReal(line);
-            catalog_.AppendPair(std::move(pair_));
-            return;
-        case Section::Tyres:
-            if (!tyre_) return;
-            if (counter_ == 1) {
-                tyre_->Name = line;
-            } else if (counter_ == 2) {
-                tyre_->Perimeter = ReadInteger(line);
-                catalog_.AppendTyre(std::move(tyre_));
-            }
-            return;
-        case Section::None:
-            return;
+            case Section::Rows:
+                if (!row_) return;
+                if (counter_ == 1) {
+                    row_->Name = line;
+                } else if (counter_ >= 2 && counter_ <= 7) {
+                    row_->Ratios[static_cast<std::size_t>(counter_ - 2)] = ReadReal(line);
+                    if (counter_ == 7) catalog_.AppendRow(std::move(row_));
+                }
+                return;
+            case Section::Pairs:
+                if (!pair_ || counter_ != 1) return;
+                *pair_ = ReadReal(line);
+                catalog_.AppendPair(std::move(pair_));
+                return;
+            case Section::Tyres:
+                if (!tyre_) return;
+                if (counter_ == 1) {
+                    tyre_->Name = line;
+                } else if (counter_ == 2) {
+                    tyre_->Perimeter = ReadInteger(line);
+                    catalog_.AppendTyre(std::move(tyre_));
+                }
+                return;
+            case Section::None:
+                return;
         }
     }
 
@@ -155,7 +155,8 @@ private:
 // written as blanks.  A 0x1A further on in a name is harmless and stays.
 std::string NameLine(const std::string& name) {
     std::string line = name;
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     if (!line.empty() && line.front() == '\x1A') line.front() = ' ';
     return line;
 }

@@ -1,10 +1,10 @@
 #include "catalog/textfile.h"
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace kelm {
 

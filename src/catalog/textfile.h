@@ -24,7 +24,7 @@ inline bool IOErrorPending() { return detail::pendingIOError != 0; }
 // CR anywhere else is dropped from the line; the last line needs no line end; a 0x1A
 // byte at the start of a line ends the file.
 class TextReader {
-public:
+  public:
     TextReader() = default;
     TextReader(const TextReader&) = delete;
     TextReader& operator=(const TextReader&) = delete;
@@ -46,7 +46,7 @@ public:
 
     static constexpr char kEndOfFileMark = '\x1A';
 
-private:
+  private:
     bool EofAtBufferEnd();
     bool Fill();  // false at the end of the file or on a failure
 
@@ -60,7 +60,7 @@ private:
 // Writes 8-bit text lines, each ended by CR LF, through a buffer.  A failure is kept:
 // once one write has failed the rest are dropped, since the file is broken anyway.
 class TextWriter {
-public:
+  public:
     TextWriter() = default;
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
@@ -77,7 +77,7 @@ public:
     // True once any operation of this writer has failed.
     bool Failed() const { return failed_; }
 
-private:
+  private:
     void Fail(int code);
     void Flush();
 

@@ -51,7 +51,7 @@ struct AxisScale {
 
 // Text sizes, supplied by whoever draws (font metrics of the panel's fonts).
 class TextMeasure {
-public:
+  public:
     virtual ~TextMeasure() = default;
     virtual double Width(std::string_view utf8) const = 0;
     virtual double LineHeight() const = 0;

@@ -33,7 +33,6 @@ bool QtPrinterSetup::Exec(QPrinter& printer, QWidget* parent) {
 
 namespace {
 
-
 QColor ToQColor(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 QString FromUtf8View(std::string_view text) {
@@ -41,14 +40,14 @@ QString FromUtf8View(std::string_view text) {
 }
 
 class FontMeasure final : public TextMeasure {
-public:
+  public:
     explicit FontMeasure(const QFontMetricsF& metrics) : metrics_(metrics) {}
     double Width(std::string_view utf8) const override {
         return metrics_.horizontalAdvance(FromUtf8View(utf8));
     }
     double LineHeight() const override { return metrics_.height(); }
 
-private:
+  private:
     const QFontMetricsF& metrics_;
 };
 

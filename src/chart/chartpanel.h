@@ -18,7 +18,7 @@ namespace kelm {
 
 // The printer setup dialog, behind an interface so tests answer it in code.
 class PrinterSetup {
-public:
+  public:
     virtual ~PrinterSetup() = default;
     // Shows the dialog for the printer; true when the user confirmed with OK.
     virtual bool Exec(QPrinter& printer, QWidget* parent) = 0;
@@ -26,7 +26,7 @@ public:
 
 // The real one: QPrintDialog (which offers printing to a PDF file too).
 class QtPrinterSetup : public PrinterSetup {
-public:
+  public:
     bool Exec(QPrinter& printer, QWidget* parent) override;
 };
 
@@ -34,7 +34,7 @@ public:
 // to the clipboard and prints.  It does not own the series; it repaints on their changes.
 class ChartPanel : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit ChartPanel(ShiftChart& chart, QWidget* parent = nullptr);
     ~ChartPanel() override;
 
@@ -61,14 +61,14 @@ public:
     // The layout on screen at the panel's present size; nothing while no series has a point.
     std::optional<ChartGeometry> ScreenGeometry() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -14,8 +14,9 @@ void Series::Clear() {
 
 void Series::AddXY(double x, double y) {
     // After the last point whose x is less than or equal to the new x.
-    const auto pos = std::upper_bound(points_.begin(), points_.end(), x,
-                                      [](double value, const ChartPoint& p) { return value < p.x; });
+    const auto pos =
+        std::upper_bound(points_.begin(), points_.end(), x,
+                         [](double value, const ChartPoint& p) { return value < p.x; });
     points_.insert(pos, ChartPoint{x, y});
     Changed();
 }
@@ -43,13 +44,14 @@ Series Design(std::string_view name, SeriesRole role) {
 }  // namespace
 
 ShiftChart::ShiftChart()
-    : series_{Design("Series1", SeriesRole::ShiftCurve),  Design("Series2", SeriesRole::GearLine),
-              Design("Series3", SeriesRole::GearLine),    Design("Series4", SeriesRole::GearLine),
-              Design("Series5", SeriesRole::GearLine),    Design("Series6", SeriesRole::GearLine),
-              Design("Series7", SeriesRole::ShiftSpeed),  Design("Series11", SeriesRole::ShiftCurve),
-              Design("Series12", SeriesRole::GearLine),   Design("Series13", SeriesRole::GearLine),
-              Design("Series14", SeriesRole::GearLine),   Design("Series15", SeriesRole::GearLine),
-              Design("Series16", SeriesRole::GearLine),   Design("Series17", SeriesRole::ShiftSpeed)} {}
+    : series_{
+          Design("Series1", SeriesRole::ShiftCurve), Design("Series2", SeriesRole::GearLine),
+          Design("Series3", SeriesRole::GearLine),   Design("Series4", SeriesRole::GearLine),
+          Design("Series5", SeriesRole::GearLine),   Design("Series6", SeriesRole::GearLine),
+          Design("Series7", SeriesRole::ShiftSpeed), Design("Series11", SeriesRole::ShiftCurve),
+          Design("Series12", SeriesRole::GearLine),  Design("Series13", SeriesRole::GearLine),
+          Design("Series14", SeriesRole::GearLine),  Design("Series15", SeriesRole::GearLine),
+          Design("Series16", SeriesRole::GearLine),  Design("Series17", SeriesRole::ShiftSpeed)} {}
 
 void ShiftChart::SetOnChange(const std::function<void()>& onChange) {
     for (Series& s : series_) s.SetOnChange(onChange);

@@ -23,7 +23,7 @@ enum class SeriesRole { ShiftCurve, GearLine, ShiftSpeed };
 // One point series: points kept sorted by ascending x, a new point going after the points
 // of equal x already present, so points of one road speed keep the order of adding.
 class Series {
-public:
+  public:
     Series(std::string_view name, SeriesRole role, Color color, bool labelsVisible);
 
     std::string_view Name() const { return name_; }
@@ -40,7 +40,7 @@ public:
     // Called after every change, so a view can redraw.
     void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
-private:
+  private:
     void Changed() {
         if (onChange_) onChange_();
     }
@@ -57,7 +57,7 @@ private:
 // set 1 (indexes 0..6), Series11..Series17 for set 2 (indexes 7..13).  Within a set: the
 // shift curve, the gear lines of gears 2 to 6, the shift-speed series.
 class ShiftChart {
-public:
+  public:
     static constexpr std::size_t kSeriesCount = 14;
     static constexpr std::size_t kSeriesPerSet = 7;
 
@@ -78,7 +78,7 @@ public:
     auto begin() const { return series_.begin(); }
     auto end() const { return series_.end(); }
 
-private:
+  private:
     std::array<Series, kSeriesCount> series_;
 };
 

@@ -73,8 +73,8 @@ void AddShiftPoints(int set, std::int32_t maxRpm, const std::array<double, 6>& r
     }
 }
 
-void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input,
-                        Catalog& catalog, ShiftChart& chart) {
+void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
+                        ShiftChart& chart) {
     const std::size_t first = ShiftChart::FirstOfSet(set);
     for (std::size_t i = first + 1; i < first + ShiftChart::kSeriesPerSet; ++i) {
         chart[i].SetLabelsVisible(input.labels);

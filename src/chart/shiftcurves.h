@@ -31,8 +31,8 @@ void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet&
 
 // One comparison set (1 or 2) into its seven series: labels flags, colour, the origin in
 // each, then the records looked up by the set's three texts and their shift points.
-void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input,
-                        Catalog& catalog, ShiftChart& chart);
+void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
+                        ShiftChart& chart);
 
 // The shift points of one gearbox into the set's series (origins not included).
 // Multiplications and divisions run in extended precision; the total ratio, the shift

@@ -33,7 +33,9 @@ int FirstItemStartingWith(const QComboBox* list, const QString& text) {
 
 // The lists' order: by text with letter case ignored, the same order the main window's
 // lists show, whatever the user's locale.
-bool ListLess(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; }
+bool ListLess(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
 
 }  // namespace
 
@@ -43,8 +45,10 @@ int InsertSortedItem(QComboBox* list, const QString& text) {
     int lo = 0, hi = list->count();
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (ListLess(text, list->itemText(mid))) hi = mid;
-        else lo = mid + 1;
+        if (ListLess(text, list->itemText(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
     }
     const int before = list->currentIndex();
     const QString editText = list->isEditable() ? list->currentText() : QString();
@@ -107,8 +111,10 @@ NumberMask::State MaskEdit::Current() const {
 
 void MaskEdit::Show(const NumberMask::State& s) {
     if (text().toStdString() != s.text) setText(QString::fromStdString(s.text));
-    if (s.selLength > 0) setSelection(s.selStart, s.selLength);
-    else setCursorPosition(s.cursor);
+    if (s.selLength > 0)
+        setSelection(s.selStart, s.selLength);
+    else
+        setCursorPosition(s.cursor);
 }
 
 bool MaskEdit::TypeText(const QString& typed) {
@@ -147,7 +153,8 @@ void MaskEdit::keyPressEvent(QKeyEvent* event) {
         // The field keeps no history of its own; every key already rewrote it whole.
     } else if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
         NumberMask::State s = Current();
-        const bool changed = event->key() == Qt::Key_Backspace ? mask_.Backspace(s) : mask_.Delete(s);
+        const bool changed =
+            event->key() == Qt::Key_Backspace ? mask_.Backspace(s) : mask_.Delete(s);
         if (changed) Show(s);
     } else if (IsTypedText(event)) {
         if (!TypeText(event->text())) QApplication::beep();
@@ -163,11 +170,13 @@ void MaskEdit::contextMenuEvent(QContextMenuEvent* event) {
     // Our own menu, so that every edit goes through the mask.
     QMenu menu(this);
     const bool selected = hasSelectedText();
-    menu.addAction(QStringLiteral("Вырезать"), this, &MaskEdit::CutSelection)->setEnabled(selected && !isReadOnly());
+    menu.addAction(QStringLiteral("Вырезать"), this, &MaskEdit::CutSelection)
+        ->setEnabled(selected && !isReadOnly());
     menu.addAction(QStringLiteral("Копировать"), this, &QLineEdit::copy)->setEnabled(selected);
     menu.addAction(QStringLiteral("Вставить"), this, &MaskEdit::PasteClipboard)
         ->setEnabled(!isReadOnly() && !QApplication::clipboard()->text().isEmpty());
-    menu.addAction(QStringLiteral("Удалить"), this, &MaskEdit::BlankSelectedPositions)->setEnabled(selected && !isReadOnly());
+    menu.addAction(QStringLiteral("Удалить"), this, &MaskEdit::BlankSelectedPositions)
+        ->setEnabled(selected && !isReadOnly());
     menu.addSeparator();
     menu.addAction(QStringLiteral("Выделить всё"), this, &QLineEdit::selectAll);
     menu.exec(event->globalPos());
@@ -232,7 +241,8 @@ int PickComboBox::TypeAhead(const QString& typed) {
 }
 
 void PickComboBox::keyPressEvent(QKeyEvent* event) {
-    if (!IsTypedText(event) || event->text() == QStringLiteral(" ")) return QComboBox::keyPressEvent(event);
+    if (!IsTypedText(event) || event->text() == QStringLiteral(" "))
+        return QComboBox::keyPressEvent(event);
     const int i = TypeAhead(event->text());
     if (i >= 0 && i != currentIndex()) {
         setCurrentIndex(i);

@@ -11,7 +11,8 @@
 namespace kelm {
 
 // Inserts the text at its place in a list kept sorted as text, letter case ignored (so
-// "10,5" comes before "3,9"), after any items that compare equal.  The selection and the edit text are left as they were.  Returns the position.
+// "10,5" comes before "3,9"), after any items that compare equal.  The selection and the edit text
+// are left as they were.  Returns the position.
 int InsertSortedItem(QComboBox* list, const QString& text);
 // Adds many texts in the order that inserting them one by one would give, sorting them
 // once; for filling a list.
@@ -22,7 +23,7 @@ void AddSortedItems(QComboBox* list, QStringList texts);
 // way in (the context menu, paste, drops) is held to the same five-position form.
 class MaskEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit MaskEdit(QWidget* parent = nullptr);
 
     const NumberMask& Mask() const { return mask_; }
@@ -40,20 +41,21 @@ public:
     void PasteClipboard();
     void BlankSelectedPositions();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     NumberMask::State Current() const;
     void Show(const NumberMask::State& state);
 
     class FormValidator : public QValidator {
-    public:
-        explicit FormValidator(const NumberMask& mask, QObject* parent) : QValidator(parent), mask_(mask) {}
+      public:
+        explicit FormValidator(const NumberMask& mask, QObject* parent)
+            : QValidator(parent), mask_(mask) {}
         State validate(QString& input, int& pos) const override;
 
-    private:
+      private:
         const NumberMask& mask_;
     };
 
@@ -65,20 +67,20 @@ private:
 // typing on replaces it; deleting does not complete.
 class NameComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit NameComboBox(QWidget* parent = nullptr);
 
-signals:
+  signals:
     // The user changed the text: typing (after completion), or picking an item.
     void UserChanged();
 
-protected:
+  protected:
     // Keys reach the line edit through the list (its focus proxy) or, from an input
     // method or a test, directly; both ways note whether a key typed text.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void OnTextEdited(const QString& text);
 
     bool typing_ = false;
@@ -90,19 +92,19 @@ private:
 // made as usual with Enter or a click.
 class PickComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     static constexpr qint64 kTypeAheadMs = 500;
     explicit PickComboBox(QWidget* parent = nullptr);
 
-signals:
+  signals:
     // The user picked an item (popup, arrow keys, wheel or typing).
     void UserChanged();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // The item the typed text leads to, or -1.
     int TypeAhead(const QString& typed);
 

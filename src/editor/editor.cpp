@@ -58,16 +58,18 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 
 // A group box's title takes the group's text colour; the controls inside get the plain
 // colour back once they are all there (KeepPlainText), or their own (labels).
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title, QRect place, const QColor& titleColour) {
-    auto* group = Place(new QGroupBox(QString::fromUtf8(title), parent), name, place.left(), place.top(),
-                        place.width(), place.height());
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title, QRect place,
+                     const QColor& titleColour) {
+    auto* group = Place(new QGroupBox(QString::fromUtf8(title), parent), name, place.left(),
+                        place.top(), place.width(), place.height());
     SetTextColour(group, titleColour);
     return group;
 }
 
 void KeepPlainText(QGroupBox* group) {
     for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!qobject_cast<QGroupBox*>(child) && !qobject_cast<QLabel*>(child)) SetTextColour(child, PlainTextColour());
+        if (!qobject_cast<QGroupBox*>(child) && !qobject_cast<QLabel*>(child))
+            SetTextColour(child, PlainTextColour());
     }
 }
 
@@ -82,9 +84,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint, const QIcon& icon,
-                        int left, int top, int width, int height) {
-    auto* button = Place(new QPushButton(icon, QString::fromUtf8(caption), parent), name, left, top, width, height);
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint,
+                        const QIcon& icon, int left, int top, int width, int height) {
+    auto* button = Place(new QPushButton(icon, QString::fromUtf8(caption), parent), name, left, top,
+                         width, height);
     if (hint) button->setToolTip(QString::fromUtf8(hint));
     // No default button: Enter in a field must not add or delete anything.
     button->setAutoDefault(false);
@@ -93,10 +96,13 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 }
 
 // A spin edit's value kept within its range, whether or not the field was left yet.
-int ClampedValue(const SpinEdit* spin) { return std::clamp(spin->Value(), spin->MinValue(), spin->MaxValue()); }
+int ClampedValue(const SpinEdit* spin) {
+    return std::clamp(spin->Value(), spin->MinValue(), spin->MaxValue());
+}
 
 // A spin edit from 0 to the maximum, stepping by 1, with a limit on the typed length.
-SpinEdit* MakeSpin(QWidget* parent, const char* name, int maximum, int typed, int left, int top, int width, int height) {
+SpinEdit* MakeSpin(QWidget* parent, const char* name, int maximum, int typed, int left, int top,
+                   int width, int height) {
     auto* spin = Place(new SpinEdit(parent), name, left, top, width, height);
     spin->SetRange(0, maximum);
     spin->SetIncrement(1);
@@ -134,8 +140,8 @@ TForm2::TForm2(Catalog& catalog, std::string catalogPath, QWidget* parent)
     : QDialog(parent), catalog_(catalog), catalogPath_(std::move(catalogPath)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Настройка"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     QFont font = this->font();
     font.setPixelSize(11);
     setFont(font);
@@ -145,7 +151,8 @@ TForm2::TForm2(Catalog& catalog, std::string catalogPath, QWidget* parent)
     // In the middle of the desktop, not over the main window.
     if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
-        move(desk.left() + (desk.width() - width()) / 2, desk.top() + (desk.height() - height()) / 2);
+        move(desk.left() + (desk.width() - width()) / 2,
+             desk.top() + (desk.height() - height()) / 2);
     }
 }
 
@@ -159,12 +166,15 @@ void TForm2::BuildControls() {
     ComboBox1->setToolTip(QStringLiteral("Название ряда КПП "));
     ComboBox1->lineEdit()->setMaxLength(kNameMaxLength);
     static const char* const kGearHints[6] = {
-        "Передаточное число 1 передачи", "Передаточное число 2 передачи", "Передаточное число 3 передачи",
-        "Передаточное число 4 передачи", "передаточное число 5 передачи", "Передаточное число 6 передачи"};
-    static const char* const kGearLabels[6] = {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6"};
+        "Передаточное число 1 передачи", "Передаточное число 2 передачи",
+        "Передаточное число 3 передачи", "Передаточное число 4 передачи",
+        "передаточное число 5 передачи", "Передаточное число 6 передачи"};
+    static const char* const kGearLabels[6] = {"Label1", "Label2", "Label3",
+                                               "Label4", "Label5", "Label6"};
     static const char* const kGearEdits[6] = {"ME1", "ME2", "ME3", "ME4", "ME5", "ME6"};
     for (int i = 0; i < 6; ++i) {
-        MakeLabel(GroupBox1, kGearLabels[i], std::to_string(i + 1).c_str(), 40 + 64 * i, 72, kBlue, true);
+        MakeLabel(GroupBox1, kGearLabels[i], std::to_string(i + 1).c_str(), 40 + 64 * i, 72, kBlue,
+                  true);
     }
     for (int i = 0; i < 6; ++i) {
         ME[i] = Place(new MaskEdit(GroupBox1), kGearEdits[i], 24 + 64 * i, 88, 46, 24);
@@ -172,18 +182,23 @@ void TForm2::BuildControls() {
         ME[i]->setToolTip(QString::fromUtf8(kGearHints[i]));
         ME[i]->SetNumberText(NoRatioText());
     }
-    Button1 = MakeButton(GroupBox1, "Button1", "Добавить", "Добавить/Заменить запись", AddIcon(), 280, 40, 97, 25);
-    Button4 = MakeButton(GroupBox1, "Button4", "Удалить", "Удалить запись", DeleteIcon(), 392, 40, 97, 25);
+    Button1 = MakeButton(GroupBox1, "Button1", "Добавить", "Добавить/Заменить запись", AddIcon(),
+                         280, 40, 97, 25);
+    Button4 = MakeButton(GroupBox1, "Button4", "Удалить", "Удалить запись", DeleteIcon(), 392, 40,
+                         97, 25);
 
     // Main pairs.
-    GroupBox2 = MakeGroup(this, "GroupBox2", "Главная пара коробки передач", {0, 129, 503, 80}, kNavy);
+    GroupBox2 =
+        MakeGroup(this, "GroupBox2", "Главная пара коробки передач", {0, 129, 503, 80}, kNavy);
     ComboBox2 = Place(new PickComboBox(GroupBox2), "ComboBox2", 24, 33, 65, 24);
     ComboBox2->setToolTip(QStringLiteral("Список главных пар"));
     ME21 = Place(new MaskEdit(GroupBox2), "ME21", 112, 33, 49, 24);
     ME21->setFont(Bold(ME21->font()));
     ME21->setToolTip(QStringLiteral("Передаточное число главной пары"));
-    Button2 = MakeButton(GroupBox2, "Button2", "Добавить", "Добавить/Заменить запись", AddIcon(), 280, 32, 97, 25);
-    Button5 = MakeButton(GroupBox2, "Button5", "Удалить", "Удалить запись", DeleteIcon(), 392, 32, 97, 25);
+    Button2 = MakeButton(GroupBox2, "Button2", "Добавить", "Добавить/Заменить запись", AddIcon(),
+                         280, 32, 97, 25);
+    Button5 = MakeButton(GroupBox2, "Button5", "Удалить", "Удалить запись", DeleteIcon(), 392, 32,
+                         97, 25);
 
     // Tyres and the perimeter calculator.
     GroupBox3 = MakeGroup(this, "GroupBox3", "Резина", {0, 209, 503, 148}, kNavy);
@@ -194,21 +209,24 @@ void TForm2::BuildControls() {
     ComboBox3->lineEdit()->setMaxLength(kNameMaxLength);
     SE3 = MakeSpin(GroupBox3, "SE3", 100000, 5, 200, 31, 65, 26);
     SE3->setToolTip(QStringLiteral("Периметр резины по окружности"));
-    Button3 = MakeButton(GroupBox3, "Button3", "Добавить", "Добавить/Заменить запись", AddIcon(), 280, 32, 97, 25);
-    Button6 = MakeButton(GroupBox3, "Button6", "Удалить", "Удалить запись", DeleteIcon(), 392, 32, 97, 25);
+    Button3 = MakeButton(GroupBox3, "Button3", "Добавить", "Добавить/Заменить запись", AddIcon(),
+                         280, 32, 97, 25);
+    Button6 = MakeButton(GroupBox3, "Button6", "Удалить", "Удалить запись", DeleteIcon(), 392, 32,
+                         97, 25);
     GroupBox4 = MakeGroup(GroupBox3, "GroupBox4", "Расчет периметра", {24, 72, 393, 65}, kTeal);
     MakeLabel(GroupBox4, "Label10", "R колеса (дм.)", 16, 20);
     SE4 = MakeSpin(GroupBox4, "SE4", 1000, 3, 16, 35, 73, 22);
     SE1 = MakeSpin(GroupBox4, "SE1", 10000, 4, 104, 35, 73, 22);
     SE2 = MakeSpin(GroupBox4, "SE2", 10000, 4, 192, 35, 73, 22);
-    BitBtn1 = MakeButton(GroupBox4, "BitBtn1", "Посчитать", nullptr, CalculateIcon(), 288, 24, 89, 25);
+    BitBtn1 =
+        MakeButton(GroupBox4, "BitBtn1", "Посчитать", nullptr, CalculateIcon(), 288, 24, 89, 25);
 
     for (QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3, GroupBox4}) KeepPlainText(group);
 
     // Keyboard order within each group follows the table above.
-    QWidget* const order[] = {ComboBox1, ME[0], ME[1], ME[2], ME[3], ME[4], ME[5], Button1, Button4,
-                              ComboBox2, ME21, Button2, Button5,
-                              ComboBox3, SE3, Button3, Button6, SE4, SE1, SE2, BitBtn1};
+    QWidget* const order[] = {ComboBox1, ME[0],   ME[1],     ME[2], ME[3],   ME[4],   ME[5],
+                              Button1,   Button4, ComboBox2, ME21,  Button2, Button5, ComboBox3,
+                              SE3,       Button3, Button6,   SE4,   SE1,     SE2,     BitBtn1};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     // A spin edit left with a text out of its range, or no number at all, shows its value
@@ -278,14 +296,17 @@ void TForm2::ZapolnenieForm() {
 
 void TForm2::Zapolnenie1() {
     if (!catalog_.CurrentRow) return ShowNoRow();
-    for (std::size_t i = 0; i < ME.size(); ++i) ME[i]->SetNumberText(FloatToStr(catalog_.CurrentRow->Ratios[i]));
+    for (std::size_t i = 0; i < ME.size(); ++i)
+        ME[i]->SetNumberText(FloatToStr(catalog_.CurrentRow->Ratios[i]));
 }
 
 void TForm2::ShowNoRow() {
     for (MaskEdit* edit : ME) edit->SetNumberText(NoRatioText());
 }
 
-void TForm2::Zapolnenie3() { SE3->SetValue(catalog_.CurrentTyre ? catalog_.CurrentTyre->Perimeter : 0); }
+void TForm2::Zapolnenie3() {
+    SE3->SetValue(catalog_.CurrentTyre ? catalog_.CurrentTyre->Perimeter : 0);
+}
 
 bool TForm2::ErrEstZapis() {
     return AppMessages().AskYesNo("Такая запись уже существует. Перезаписать ?", "Предупреждение!");
@@ -319,7 +340,8 @@ void TForm2::Button1Click() {
             if (ErrEstZapis()) {
                 // Each ratio is stored as soon as it is read: an unreadable field stops
                 // here and keeps what came before it.
-                for (std::size_t i = 0; i < ME.size(); ++i) catalog_.CurrentRow->Ratios[i] = ME[i]->Value();
+                for (std::size_t i = 0; i < ME.size(); ++i)
+                    catalog_.CurrentRow->Ratios[i] = ME[i]->Value();
             }
         } else {
             auto row = std::make_unique<Riad>();
@@ -378,8 +400,10 @@ void TForm2::Button4Click() {
             RemoveShownItem(ComboBox1, shown);
         }
         catalog_.RemoveRow(catalog_.CurrentRow);
-        if (FindRowNamed(ComboBox1->currentText())) Zapolnenie1();
-        else ShowNoRow();
+        if (FindRowNamed(ComboBox1->currentText()))
+            Zapolnenie1();
+        else
+            ShowNoRow();
     });
 }
 
@@ -405,8 +429,10 @@ void TForm2::Button6Click() {
             RemoveShownItem(ComboBox3, shown);
         }
         catalog_.RemoveTyre(catalog_.CurrentTyre);
-        if (FindTyreNamed(ComboBox3->currentText())) Zapolnenie3();
-        else SE3->SetValue(0);
+        if (FindTyreNamed(ComboBox3->currentText()))
+            Zapolnenie3();
+        else
+            SE3->SetValue(0);
     });
 }
 

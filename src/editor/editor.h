@@ -23,7 +23,7 @@ class SpinEdit;
 // Every control carries its designer name as its objectName.
 class TForm2 : public QDialog {
     Q_OBJECT
-public:
+  public:
     TForm2(Catalog& catalog, std::string catalogPath, QWidget* parent = nullptr);
     ~TForm2() override;
 
@@ -54,13 +54,13 @@ public:
     void ComboBox3Change();
     void BitBtn1Click();  // perimeter calculator
 
-public slots:
+  public slots:
     void done(int result) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     // A name the catalog file can hold; otherwise says why and returns false.
     bool NameCanBeStored(const QString& name);

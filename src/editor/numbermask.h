@@ -13,7 +13,7 @@ namespace kelm {
 // The editing rules live here, free of any widget, so that they can be checked on their
 // own; the line edit only forwards keys and shows the result.
 class NumberMask {
-public:
+  public:
     static constexpr int kLength = 5;
     static constexpr int kSeparatorPos = 1;
 
@@ -42,8 +42,9 @@ public:
 
     // Typing one character.  A digit overwrites the digit position at the cursor (the
     // cursor skips the separator); the separator typed before the decimals moves the
-    // cursor to the first decimal, and is taken without effect right after it.  Anything else, and a digit with no position left, is
-    // refused: false, and nothing changes.  A selection is blanked first.
+    // cursor to the first decimal, and is taken without effect right after it.  Anything else, and
+    // a digit with no position left, is refused: false, and nothing changes.  A selection is
+    // blanked first.
     bool Type(State& s, char c) const;
     // Backspace blanks the digit position before the cursor (skipping the separator) and
     // moves the cursor there; Delete blanks the one at the cursor.  A selection is
@@ -53,7 +54,7 @@ public:
     // Blanks the digit positions of the selection; the cursor goes to its start.
     void BlankSelection(State& s) const;
 
-private:
+  private:
     bool IsDigitPos(int pos) const { return pos >= 0 && pos < kLength && pos != kSeparatorPos; }
 
     char sep_;

@@ -4,7 +4,8 @@
 
 namespace kelm {
 
-std::optional<std::int64_t> TyrePerimeter(std::int32_t rimInches, std::int32_t widthMm, std::int32_t profilePercent) {
+std::optional<std::int64_t> TyrePerimeter(std::int32_t rimInches, std::int32_t widthMm,
+                                          std::int32_t profilePercent) {
     if (rimInches <= 0 || widthMm <= 0 || profilePercent <= 0) return std::nullopt;
     // long double is the 80-bit extended type on the x86 targets we build for; the whole
     // sum is formed in it so that values just below a whole millimetre do not round up.

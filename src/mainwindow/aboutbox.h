@@ -11,7 +11,7 @@ namespace kelm {
 // The about box: the program's picture, name and version in a fixed little dialog.
 class TAboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
     // Shows the box modally; returns when the user has closed it.

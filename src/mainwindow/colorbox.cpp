@@ -11,7 +11,8 @@ namespace kelm {
 
 ColorBox::ColorBox(QWidget* parent) : QComboBox(parent) {
     for (const NamedColor& c : kStandardColors) {
-        addItem(ColorSwatchIcon(c.value), QString::fromUtf8(c.name.data(), qsizetype(c.name.size())),
+        addItem(ColorSwatchIcon(c.value),
+                QString::fromUtf8(c.name.data(), qsizetype(c.name.size())),
                 QVariant::fromValue<qlonglong>(c.value));
     }
     // The closed box is too narrow for the names; the open list is not.
@@ -39,7 +40,9 @@ void ColorBox::paintEvent(QPaintEvent*) {
     opt.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, opt);
     const QRect field =
-        style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this).adjusted(1, 2, -1, -2);
+        style()
+            ->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this)
+            .adjusted(1, 2, -1, -2);
     painter.setPen(isEnabled() ? QColor(40, 40, 40) : QColor(150, 150, 150));
     painter.setBrush(ToQColor(Selected()));
     painter.drawRect(field.adjusted(0, 0, -1, -1));

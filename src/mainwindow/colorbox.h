@@ -15,7 +15,7 @@ namespace kelm {
 // back unchanged, until the user picks another.
 class ColorBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit ColorBox(QWidget* parent = nullptr);
 
     // The value as the settings file stores it.
@@ -25,14 +25,14 @@ public:
     // Selects the colour from code, without a change event.
     void Select(std::int32_t value);
 
-signals:
+  signals:
     // The user picked a colour (never raised by Select).
     void Picked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     std::int32_t value_ = 0;
 };
 

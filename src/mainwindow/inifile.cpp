@@ -27,7 +27,9 @@ std::string_view Trim(std::string_view s) {
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-bool Enclosed(std::string_view s) { return s.size() >= 2 && IsQuote(s.front()) && s.front() == s.back(); }
+bool Enclosed(std::string_view s) {
+    return s.size() >= 2 && IsQuote(s.front()) && s.front() == s.back();
+}
 
 // Lower case of one Windows-1251 byte: ASCII letters, А-Я and Ё.
 unsigned char FoldCase(unsigned char c) {
@@ -78,7 +80,8 @@ struct SectionSpan {
     std::size_t end;
 };
 
-std::optional<SectionSpan> FindSection(const std::vector<std::string>& lines, std::string_view section) {
+std::optional<SectionSpan> FindSection(const std::vector<std::string>& lines,
+                                       std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
         if (!name || !SameIniName(*name, section)) continue;
@@ -98,7 +101,9 @@ std::optional<SectionSpan> FindSection(const std::vector<std::string>& lines, st
 bool SameIniName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) return false;
+        if (FoldCase(static_cast<unsigned char>(a[i])) !=
+            FoldCase(static_cast<unsigned char>(b[i])))
+            return false;
     }
     return true;
 }
@@ -205,8 +210,10 @@ void IniFile::Save(const std::string& path) const {
     while (ok && done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;

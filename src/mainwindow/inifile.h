@@ -12,7 +12,7 @@ namespace kelm {
 // survive a rewrite.  Texts are the file's own 8-bit bytes (Windows-1251); section and key
 // names are compared ignoring letter case, Cyrillic letters included.
 class IniFile {
-public:
+  public:
     // A file that is missing or cannot be read gives an empty file: every key is missing.
     static IniFile Load(const std::string& path);
     static IniFile Parse(std::string_view bytes);
@@ -35,7 +35,7 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 

@@ -23,7 +23,7 @@ namespace {
 // Simple case folding as QChar::toCaseFolded gives it, asked once per 256 characters of
 // the basic plane that occur: a call per letter made folding the largest part of a sort.
 class Folder {
-public:
+  public:
     char32_t Fold(char32_t u) {
         if (u < 0x80) return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
         if (u > 0xFFFF) return QChar::toCaseFolded(u);
@@ -35,7 +35,7 @@ public:
         return (*block)[u & 0xFF];
     }
 
-private:
+  private:
     std::array<std::unique_ptr<std::array<char32_t, 256>>, 256> blocks_;
 };
 
@@ -59,7 +59,7 @@ char32_t* WriteFolded(const QString& text, Folder& folder, char32_t* out) {
 // values, all in the basic plane: the usual case, since a catalog's names hold few
 // different letters.  Code 0 is never given.
 class ByteCodes {
-public:
+  public:
     bool Build(const char32_t* values, const char32_t* end) {
         std::array<std::uint64_t, 1024> present{};
         for (; values != end; ++values) {
@@ -71,14 +71,15 @@ public:
         for (std::size_t w = 0; w < present.size(); ++w) {
             for (std::uint64_t bits = present[w]; bits != 0; bits &= bits - 1) {
                 if (next > 255) return false;
-                codes_[w * 64 + static_cast<std::size_t>(std::countr_zero(bits))] = static_cast<char>(next++);
+                codes_[w * 64 + static_cast<std::size_t>(std::countr_zero(bits))] =
+                    static_cast<char>(next++);
             }
         }
         return true;
     }
     char Code(char32_t u) const { return codes_[u]; }
 
-private:
+  private:
     std::array<char, 0x10000> codes_{};
 };
 
@@ -103,7 +104,10 @@ std::string MakeKeys(const QStringList& items, std::vector<SortEntry>& entries) 
 
     auto codes = std::make_unique<ByteCodes>();
     const bool oneByte = codes->Build(values.data(), values.data() + values.size());
-    const int width = oneByte ? 1 : std::any_of(values.begin(), values.end(), [](char32_t u) { return u > 0xFFFF; }) ? 3 : 2;
+    const int width =
+        oneByte                                                                            ? 1
+        : std::any_of(values.begin(), values.end(), [](char32_t u) { return u > 0xFFFF; }) ? 3
+                                                                                           : 2;
     std::string keys(static_cast<std::size_t>(width) * values.size(), '\0');
     char* const base = keys.data();
     char* out = base;
@@ -125,7 +129,8 @@ std::string MakeKeys(const QStringList& items, std::vector<SortEntry>& entries) 
         for (std::uint32_t k = 0; k < 8; ++k) {
             head = (head << 8) | (k < length ? static_cast<unsigned char>(start[k]) : 0u);
         }
-        entries[i] = {head, static_cast<std::uint32_t>(start - base), length, static_cast<std::uint32_t>(i)};
+        entries[i] = {head, static_cast<std::uint32_t>(start - base), length,
+                      static_cast<std::uint32_t>(i)};
     }
     return keys;
 }
@@ -139,7 +144,8 @@ void SortLikeAList(QStringList& items) {
     // Equal heads: the rest after eight bytes decides, and where that is equal too (both
     // keys end within their heads) the shorter key, the start of the other, comes first.
     const auto rest = [base](const SortEntry& e) {
-        return e.length > 8 ? std::string_view(base + e.start + 8, e.length - 8) : std::string_view();
+        return e.length > 8 ? std::string_view(base + e.start + 8, e.length - 8)
+                            : std::string_view();
     };
     // Stable: equal keys keep the order the texts came in.
     std::stable_sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {

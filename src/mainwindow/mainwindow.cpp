@@ -53,8 +53,8 @@ W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) 
     return w;
 }
 
-QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* hint, const QIcon& icon,
-                    bool down) {
+QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* hint,
+                    const QIcon& icon, bool down) {
     auto* b = Place(new QToolButton(panel), panel, name, design, hint);
     b->setCheckable(true);
     b->setChecked(down);
@@ -68,7 +68,7 @@ QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* h
 // A catalog list whose drop-down is as wide as its longest names (up to the screen's
 // width), so a name longer than the box is read whole in the list, not cut in the middle.
 class CatalogList final : public QComboBox {
-public:
+  public:
     using QComboBox::QComboBox;
 
     void showPopup() override {
@@ -81,15 +81,17 @@ public:
             byLength.emplace_back(items->index(r, 0).data().toString().size(), r);
         }
         const std::size_t measured = std::min<std::size_t>(byLength.size(), 32);
-        std::partial_sort(byLength.begin(), byLength.begin() + static_cast<std::ptrdiff_t>(measured),
-                          byLength.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::partial_sort(byLength.begin(),
+                          byLength.begin() + static_cast<std::ptrdiff_t>(measured), byLength.end(),
+                          [](const auto& a, const auto& b) { return a.first > b.first; });
         const QFontMetrics metrics(view()->font());
         int widest = 0;
         for (std::size_t i = 0; i < measured; ++i) {
             const QString text = items->index(byLength[i].second, 0).data().toString();
             widest = std::max(widest, metrics.horizontalAdvance(text));
         }
-        const int chrome = 2 * view()->frameWidth() + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+        const int chrome = 2 * view()->frameWidth() +
+                           view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
         int w = std::max(width(), widest + chrome);
         if (const QScreen* s = screen()) w = std::min(w, s->availableGeometry().width());
         view()->setMinimumWidth(w);
@@ -110,7 +112,7 @@ QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint)
 // instead is sized to the widest item and to all the items, measured anew at every
 // opening: a fifth of a second with ten thousand tyres.
 class DropDownStyle final : public QProxyStyle {
-public:
+  public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
@@ -157,7 +159,9 @@ void TForm1::Handle(F&& body) {
 }
 
 TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* parent)
-    : QMainWindow(parent), catalogPath_(std::move(catalogPath)), settingsPath_(std::move(settingsPath)) {
+    : QMainWindow(parent),
+      catalogPath_(std::move(catalogPath)),
+      settingsPath_(std::move(settingsPath)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(ProgramIcon());
@@ -226,14 +230,19 @@ void TForm1::BuildPanel(QWidget* client) {
     // child, so that it outlives them.
     auto* dropDown = new DropDownStyle(QApplication::style()->name());
     dropDown->setParent(Panel2);
-    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8}) c->setStyle(dropDown);
+    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8})
+        c->setStyle(dropDown);
 
     // Each combo box keeps its own selection over the shared items.
     rowItems_ = new QStringListModel(this);
     pairItems_ = new QStringListModel(this);
     tyreItems_ = new QStringListModel(this);
-    for (auto [list, items] : {std::pair{ComboBox1, rowItems_}, {ComboBox2, rowItems_}, {ComboBox4, pairItems_},
-                               {ComboBox5, pairItems_}, {ComboBox7, tyreItems_}, {ComboBox8, tyreItems_}}) {
+    for (auto [list, items] : {std::pair{ComboBox1, rowItems_},
+                               {ComboBox2, rowItems_},
+                               {ComboBox4, pairItems_},
+                               {ComboBox5, pairItems_},
+                               {ComboBox7, tyreItems_},
+                               {ComboBox8, tyreItems_}}) {
         list->setModel(items);
     }
 
@@ -306,7 +315,8 @@ void TForm1::FormCreate() {
 void TForm1::ZapolnenieForm() {
     QComboBox* const lists[] = {ComboBox1, ComboBox2, ComboBox4, ComboBox5, ComboBox7, ComboBox8};
     Chosen remembered[std::size(lists)];
-    for (std::size_t i = 0; i < std::size(lists); ++i) remembered[i] = {lists[i]->currentIndex(), lists[i]->currentText()};
+    for (std::size_t i = 0; i < std::size(lists); ++i)
+        remembered[i] = {lists[i]->currentIndex(), lists[i]->currentText()};
 
     // Refilling raises no change event.
     bool wasQuiet[std::size(lists)];
@@ -323,20 +333,23 @@ void TForm1::ZapolnenieForm() {
         SortLikeAList(items);
         model->setStringList(items);
     };
-    refill(rowItems_, catalog.Rows.Count(), [&](std::size_t i) { return FromCp1251(catalog.Rows[i].Name); });
+    refill(rowItems_, catalog.Rows.Count(),
+           [&](std::size_t i) { return FromCp1251(catalog.Rows[i].Name); });
     // The texts the lookups compare with, made once for both.
     refill(pairItems_, catalog.Pairs.Count(),
            [&](std::size_t i) { return QString::fromStdString(catalog.PairText(i)); });
-    refill(tyreItems_, catalog.Tyres.Count(), [&](std::size_t i) { return FromCp1251(catalog.Tyres[i].Name); });
+    refill(tyreItems_, catalog.Tyres.Count(),
+           [&](std::size_t i) { return FromCp1251(catalog.Tyres[i].Name); });
 
     // The item the user had chosen, found by its text, where it is still there (the
     // catalog editor may have added names before it); otherwise by position, where a
     // remembered position past the new end selects the last item (nothing in an empty list).
     for (std::size_t i = 0; i < std::size(lists); ++i) {
         QComboBox* const list = lists[i];
-        int index = remembered[i].index < 0
-                        ? -1
-                        : list->findText(remembered[i].text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        int index =
+            remembered[i].index < 0
+                ? -1
+                : list->findText(remembered[i].text, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (index < 0) {
             const int count = list->count();
             index = remembered[i].index < count ? remembered[i].index : count - 1;
@@ -361,18 +374,25 @@ void TForm1::Ravnenie() {
     w.ComboBox8 = ComboBox8->width();
     const PanelLefts l = RavnenieLayout(Panel2->width(), Panel2->x(), w);
     const int inset = Panel2->frameWidth();
-    const std::pair<QWidget*, int> placed[] = {
-        {SE1, l.SE1},           {CB1, l.CB1},           {CB3, l.CB3},
-        {ComboBox1, l.ComboBox1}, {ComboBox4, l.ComboBox4}, {ComboBox7, l.ComboBox7},
-        {ColorBox1, l.ColorBox1}, {CB2, l.CB2},           {CB4, l.CB4},
-        {ComboBox2, l.ComboBox2}, {ComboBox5, l.ComboBox5}, {ComboBox8, l.ComboBox8},
-        {ColorBox2, l.ColorBox2}};
+    const std::pair<QWidget*, int> placed[] = {{SE1, l.SE1},
+                                               {CB1, l.CB1},
+                                               {CB3, l.CB3},
+                                               {ComboBox1, l.ComboBox1},
+                                               {ComboBox4, l.ComboBox4},
+                                               {ComboBox7, l.ComboBox7},
+                                               {ColorBox1, l.ColorBox1},
+                                               {CB2, l.CB2},
+                                               {CB4, l.CB4},
+                                               {ComboBox2, l.ComboBox2},
+                                               {ComboBox5, l.ComboBox5},
+                                               {ComboBox8, l.ComboBox8},
+                                               {ColorBox2, l.ColorBox2}};
     for (const auto& [control, left] : placed) control->move(left + inset, control->y());
 }
 
 void TForm1::Grafic() {
-    const auto set = [](QToolButton* shown, QToolButton* labels, const ColorBox* color, const QComboBox* row,
-                        const QComboBox* pair, const QComboBox* tyre) {
+    const auto set = [](QToolButton* shown, QToolButton* labels, const ColorBox* color,
+                        const QComboBox* row, const QComboBox* pair, const QComboBox* tyre) {
         return ComparisonSet{shown->isChecked(), labels->isChecked(), color->Selected(),
                              ShownText(row),     ShownText(pair),     ShownText(tyre)};
     };

@@ -23,7 +23,7 @@ class SpinEdit;
 // control the chart depends on redraws the chart; selections set from code raise no event.
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // The catalog file and the window settings file; the program passes the names beside
     // itself.  Construction runs FormCreate: the catalog is loaded, the lists filled, the
     // settings applied and the chart drawn, before the window is first shown.
@@ -84,13 +84,13 @@ public:
     QMenu* Help1;
     QAction* About1;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildPanel(QWidget* client);
     void BuildMenu();
     void ConnectHandlers();

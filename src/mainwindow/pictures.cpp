@@ -20,11 +20,13 @@ namespace {
 // gives, and everything is asked of it.  With a second function, that one draws the
 // disabled look on its own, and the first every other.
 class LazyIconEngine final : public QIconEngine {
-public:
+  public:
     explicit LazyIconEngine(std::function<QIcon()> draw, std::function<QIcon()> drawDisabled = {})
-        : shared_(std::make_shared<Shared>(Shared{{std::move(draw), std::move(drawDisabled)}, {}, {false, false}})) {}
+        : shared_(std::make_shared<Shared>(
+              Shared{{std::move(draw), std::move(drawDisabled)}, {}, {false, false}})) {}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
         Icon(mode).paint(painter, rect, Qt::AlignCenter, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
@@ -33,7 +35,8 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return Icon(mode).pixmap(size, mode, state);
     }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
         return Icon(mode).pixmap(size, scale, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
@@ -44,7 +47,7 @@ public:
     QString key() const override { return QStringLiteral("KelmLazyIcon"); }
     QIconEngine* clone() const override { return new LazyIconEngine(*this); }
 
-private:
+  private:
     struct Shared {
         std::function<QIcon()> draw[2];
         QIcon icon[2];
@@ -110,7 +113,8 @@ QIcon ShowHideIcon() {
             low = 3 + (low - 3) * 0.45 + 3;
             if (x < 30) curve.lineTo(x, low);
         }
-        p.setPen(QPen(Look(QColor(200, 0, 0), off), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(
+            QPen(Look(QColor(200, 0, 0), off), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(curve);
     });
 }
@@ -164,7 +168,8 @@ QPixmap ProgramPicture(QSize size) {
 QIcon ProgramIcon() {
     return Lazily([] {
         QIcon icon;
-        for (int side : {16, 24, 32, 48, 64, 128}) icon.addPixmap(ProgramPicture(QSize(side, side)));
+        for (int side : {16, 24, 32, 48, 64, 128})
+            icon.addPixmap(ProgramPicture(QSize(side, side)));
         return icon;
     });
 }

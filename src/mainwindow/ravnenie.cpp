@@ -10,7 +10,8 @@ struct RowLefts {
 
 // One row: toggle, labels toggle and gear row list left of the middle, pair list, tyre
 // list and colour picker right of it, one gap apart.
-RowLefts LayRow(int middle, int pairs, int g, int shownW, int labelsW, int rowW, int pairW, int tyreW) {
+RowLefts LayRow(int middle, int pairs, int g, int shownW, int labelsW, int rowW, int pairW,
+                int tyreW) {
     RowLefts r{};
     r.shown = middle - rowW - labelsW - shownW - 3 * g + 15;
     r.labels = middle - rowW - labelsW - 2 * g + 15;
@@ -30,7 +31,8 @@ PanelLefts RavnenieLayout(int panelWidth, int panelLeft, const PanelWidths& w) {
     const int m = panelLeft + panelWidth / 2;
     const int pairs = panelWidth / 2 + 15;  // measured from the panel's own edge
     const RowLefts top = LayRow(m, pairs, g, w.CB1, w.CB3, w.ComboBox1, w.ComboBox4, w.ComboBox7);
-    const RowLefts bottom = LayRow(m, pairs, g, w.CB2, w.CB4, w.ComboBox2, w.ComboBox5, w.ComboBox8);
+    const RowLefts bottom =
+        LayRow(m, pairs, g, w.CB2, w.CB4, w.ComboBox2, w.ComboBox5, w.ComboBox8);
     PanelLefts l{};
     l.SE1 = top.shown - w.SE1 - g;
     l.CB1 = top.shown;

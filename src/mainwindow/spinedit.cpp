@@ -43,7 +43,8 @@ void SpinEdit::SetValue(int value) {
 QString SpinEdit::Text() const { return lineEdit()->text(); }
 
 void SpinEdit::stepBy(int steps) {
-    const long long next = static_cast<long long>(Value()) + static_cast<long long>(steps) * increment_;
+    const long long next =
+        static_cast<long long>(Value()) + static_cast<long long>(steps) * increment_;
     SetValue(static_cast<int>(std::clamp<long long>(next, min_, max_)));
 }
 

@@ -16,7 +16,7 @@ namespace kelm {
 //   characters; anything else is refused with a beep.  Longer texts set in code stay.
 class SpinEdit : public QAbstractSpinBox {
     Q_OBJECT
-public:
+  public:
     explicit SpinEdit(QWidget* parent = nullptr);
 
     void SetRange(int minValue, int maxValue);
@@ -35,15 +35,15 @@ public:
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString&) const override {}
 
-signals:
+  signals:
     // The text changed: by typing, by a step or by SetValue.
     void Changed();
 
-protected:
+  protected:
     StepEnabled stepEnabled() const override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     bool Typable(QChar c) const;
 
     int min_ = 0;

@@ -30,7 +30,8 @@ std::string ToCp1251Lossy(const QString& text) {
     return {};
 }
 
-void QtMessages::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+void QtMessages::ShowMessage(const std::string& text, const std::string& caption,
+                             MessageIcon icon) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(FromUtf8(caption));
     box.setText(FromUtf8(text));

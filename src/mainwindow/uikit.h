@@ -21,8 +21,9 @@ inline QString FromUtf8(const std::string& text) { return QString::fromUtf8(text
 
 // Real message boxes, parented to the active window.
 class QtMessages : public Messages {
-public:
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  public:
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
 };
 

@@ -67,7 +67,8 @@ TEST(Cp1251, RoundTripsEveryByteAndRefusesWhatItCannotHold) {
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, all);
     EXPECT_EQ(Cp1251ToUtf8("\xC1\xEB 85"), "Бл 85");
-    EXPECT_EQ(Utf8ToCp1251("Стандартный №1"), "\xD1\xF2\xE0\xED\xE4\xE0\xF0\xF2\xED\xFB\xE9 \xB9\x31");
+    EXPECT_EQ(Utf8ToCp1251("Стандартный №1"),
+              "\xD1\xF2\xE0\xED\xE4\xE0\xF0\xF2\xED\xFB\xE9 \xB9\x31");
     EXPECT_FALSE(Utf8ToCp1251("日本").has_value());
     EXPECT_FALSE(Utf8ToCp1251("\xD0").has_value());  // cut in the middle of a character
 }

@@ -1,10 +1,10 @@
 #include "catalog/catalogfile.h"
 
-#include <cmath>
-#include <filesystem>
-
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
 
 #include "base/cp1251.h"
 #include "base/errors.h"
@@ -29,10 +29,24 @@ const char* const kDiskCaption = "Ошибка диска!";
 std::string Cp(const std::string& utf8) { return *Utf8ToCp1251(utf8); }
 
 // The example catalog: one five-speed row, two pairs, one tyre.
-const std::vector<std::string> kExample = {
-    "Riads", "_", Cp("Стандартный"), "3,5", "2", "1,4", "1", "0,8", "0",
-    "Paras", "_", "3,9", "_", "4,1",
-    "Koless", "_", Cp("Бл 85 165/70-13"), "1400"};
+const std::vector<std::string> kExample = {"Riads",
+                                           "_",
+                                           Cp("Стандартный"),
+                                           "3,5",
+                                           "2",
+                                           "1,4",
+                                           "1",
+                                           "0,8",
+                                           "0",
+                                           "Paras",
+                                           "_",
+                                           "3,9",
+                                           "_",
+                                           "4,1",
+                                           "Koless",
+                                           "_",
+                                           Cp("Бл 85 165/70-13"),
+                                           "1400"};
 
 std::string LfLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -65,7 +79,7 @@ void ExpectNoDanglingReferences(const Catalog& c) {
 }
 
 class CatalogFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TakeIOError();
         GlobalNumberFormat().decimalSeparator = ',';
@@ -88,7 +102,8 @@ protected:
     int DiskMessages() const {
         int n = 0;
         for (const auto& m : messages.shown) {
-            if (m.text == kDiskText && m.caption == kDiskCaption && m.icon == MessageIcon::None) ++n;
+            if (m.text == kDiskText && m.caption == kDiskCaption && m.icon == MessageIcon::None)
+                ++n;
         }
         return n;
     }
@@ -146,11 +161,8 @@ TEST_F(CatalogFileTest, EmptyFileGivesAnEmptyCatalogWithoutMessage) {
 
 TEST_F(CatalogFileTest, SectionsInAnyOrderAndRepeatedLoadInFileOrderAndSaveInTheUsualOrder) {
     const std::vector<std::string> shuffled = {
-        "Koless", "_", "T1", "1800",
-        "Riads", "_", "R1", "1", "2", "3", "4", "5", "6",
-        "Paras", "_", "3,9",
-        "Koless", "_", "T2", "1900",
-        "Paras", "_", "4,1"};
+        "Koless", "_",     "T1", "1800", "Riads",  "_", "R1", "1",    "2",     "3", "4",  "5",
+        "6",      "Paras", "_",  "3,9",  "Koless", "_", "T2", "1900", "Paras", "_", "4,1"};
     ASSERT_EQ(LoadBytes(CrLfLines(shuffled)), "");
     EXPECT_EQ(RowNames(catalog), std::vector<std::string>{"R1"});
     EXPECT_EQ(PairValues(catalog), (std::vector<double>{3.9, 4.1}));
@@ -159,21 +171,48 @@ TEST_F(CatalogFileTest, SectionsInAnyOrderAndRepeatedLoadInFileOrderAndSaveInThe
 
     SaveCatalog(catalog, path);
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(ReadBytes(path), CrLfLines({"Riads", "_", "R1", "1", "2", "3", "4", "5", "6",
-                                          "Paras", "_", "3,9", "_", "4,1",
-                                          "Koless", "_", "T1", "1800", "_", "T2", "1900"}));
+    EXPECT_EQ(ReadBytes(path),
+              CrLfLines({"Riads", "_", "R1",  "1",      "2", "3",  "4",    "5", "6",  "Paras", "_",
+                         "3,9",   "_", "4,1", "Koless", "_", "T1", "1800", "_", "T2", "1900"}));
 }
 
 TEST_F(CatalogFileTest, IncompleteRecordsAreDroppedAndExtraLinesIgnored) {
     const std::vector<std::string> lines = {
-        "ignored before any section", "_", "also ignored",
+        "ignored before any section",
+        "_",
+        "also ignored",
         "Riads",
-        "_", "Cut short", "1", "2",  // the next "_" drops it
-        "_", "Full", "1", "2", "3", "4", "5", "6", "7 eighth line", "more",
-        "Paras", "9,9",  // no "_" in this section yet: writes nowhere
-        "_", "3,9", "4,1",  // the second value is beyond the pair's one line
-        "Koless", "_", "T", "1800", "1900",
-        "Riads", "_", "Four gears only", "3,5", "2", "1,4", "1"};
+        "_",
+        "Cut short",
+        "1",
+        "2",  // the next "_" drops it
+        "_",
+        "Full",
+        "1",
+        "2",
+        "3",
+        "4",
+        "5",
+        "6",
+        "7 eighth line",
+        "more",
+        "Paras",
+        "9,9",  // no "_" in this section yet: writes nowhere
+        "_",
+        "3,9",
+        "4,1",  // the second value is beyond the pair's one line
+        "Koless",
+        "_",
+        "T",
+        "1800",
+        "1900",
+        "Riads",
+        "_",
+        "Four gears only",
+        "3,5",
+        "2",
+        "1,4",
+        "1"};
     ASSERT_EQ(LoadBytes(CrLfLines(lines)), "");
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(RowNames(catalog), std::vector<std::string>{"Full"});
@@ -188,8 +227,7 @@ TEST_F(CatalogFileTest, ASectionLineKeepsTheCounterAndTheRecordUnderConstruction
     // The row waits through the pairs section; the pair's line left the counter at 2, so
     // the row's lines go on with the first gear.
     const std::vector<std::string> lines = {
-        "Riads", "_", "Interrupted", "Paras", "_", "3,9",
-        "Riads", "1", "2", "3", "4", "5", "6",
+        "Riads", "_", "Interrupted", "Paras", "_", "3,9", "Riads", "1", "2", "3", "4", "5", "6",
         // Once appended, the row takes no more lines, and no new one starts without "_".
         "Paras", "_", "4,1", "Riads", "1", "2", "3", "4", "5", "6"};
     ASSERT_EQ(LoadBytes(CrLfLines(lines)), "");
@@ -247,8 +285,8 @@ TEST_F(CatalogFileTest, SaveThenLoadGivesTheSameListsInTheSameOrder) {
     catalog.AppendRow(row("", {1e20, -2.5, 0.000123, 1e-5, 1802, 4}));
     catalog.AppendRow(row("  blanks kept  ", {1, 1, 1, 1, 1, 1}));
     for (double v : {1.0 / 3, 4.1, 3.9}) catalog.AppendPair(std::make_unique<MainPair>(v));
-    for (auto [name, perimeter] : {std::pair{std::string("B"), 1802}, {"A", -2147483647 - 1},
-                                   {"", 2147483647}}) {
+    for (auto [name, perimeter] :
+         {std::pair{std::string("B"), 1802}, {"A", -2147483647 - 1}, {"", 2147483647}}) {
         auto k = std::make_unique<Koles>();
         k->Name = name;
         k->Perimeter = perimeter;
@@ -283,8 +321,8 @@ TEST_F(CatalogFileTest, AMarkerNamedRecordIsLostOnTheWayBack) {
     catalog.AppendRow(std::move(r));
     catalog.AppendPair(std::make_unique<MainPair>(4.1));
     SaveCatalog(catalog, path);
-    EXPECT_EQ(ReadBytes(path), CrLfLines({"Riads", "_", "Paras", "3,5", "2", "1,4", "1", "0,8",
-                                          "0", "Paras", "_", "4,1", "Koless"}));
+    EXPECT_EQ(ReadBytes(path), CrLfLines({"Riads", "_", "Paras", "3,5", "2", "1,4", "1", "0,8", "0",
+                                          "Paras", "_", "4,1", "Koless"}));
     Catalog loaded;
     LoadCatalog(loaded, path);
     EXPECT_TRUE(loaded.Rows.Empty());
@@ -300,7 +338,8 @@ TEST_F(CatalogFileTest, LineBreaksInANameAreWrittenAsBlanks) {
     Catalog loaded;
     LoadCatalog(loaded, path);
     ASSERT_EQ(loaded.Tyres.Count(), 1u);
-    EXPECT_EQ(loaded.Tyres[0].Name, " two  lines\x1A");  // only a leading end mark could end the file
+    EXPECT_EQ(loaded.Tyres[0].Name,
+              " two  lines\x1A");  // only a leading end mark could end the file
     EXPECT_EQ(loaded.Tyres[0].Perimeter, 1800);
 }
 
@@ -354,9 +393,9 @@ TEST_F(CatalogFileTest, AFullDiskLeavesTheOldFileWholeAndShowsOneMessage) {
 }
 
 TEST_F(CatalogFileTest, AfterAnIncompleteLoadTheFirstSaveKeepsTheOldFileAsBak) {
-    const std::string old = CrLfLines({"Riads", "_", "Good", "1", "2", "3", "4", "5", "6",
-                                       "_", "Bad", "1", "oops", "3", "4", "5", "6",
-                                       "_", "After", "1", "2", "3", "4", "5", "6"});
+    const std::string old =
+        CrLfLines({"Riads", "_", "Good", "1", "2", "3",     "4", "5", "6", "_", "Bad", "1", "oops",
+                   "3",     "4", "5",    "6", "_", "After", "1", "2", "3", "4", "5",   "6"});
     WriteBytes(path, old);
     WriteBytes(path + ".bak", "an older backup");
     EXPECT_THROW(LoadCatalog(catalog, path), ConvertError);
@@ -365,8 +404,8 @@ TEST_F(CatalogFileTest, AfterAnIncompleteLoadTheFirstSaveKeepsTheOldFileAsBak) {
     SaveCatalog(catalog, path);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(ReadBytes(path + ".bak"), old);
-    EXPECT_EQ(ReadBytes(path), CrLfLines({"Riads", "_", "Good", "1", "2", "3", "4", "5", "6",
-                                          "Paras", "Koless"}));
+    EXPECT_EQ(ReadBytes(path),
+              CrLfLines({"Riads", "_", "Good", "1", "2", "3", "4", "5", "6", "Paras", "Koless"}));
     // Only the first save afterwards: the backup is not overwritten by the next one.
     catalog.AppendPair(std::make_unique<MainPair>(3.9));
     SaveCatalog(catalog, path);
@@ -454,7 +493,8 @@ TEST_F(CatalogFileTest, TheSampleCatalogLoadsCleanlyAndRoundTripsByteForByte) {
     EXPECT_EQ(catalog.Tyres[0].Perimeter, 1400);
     bool fiveSpeed = false, sixSpeed = false;
     for (const auto& r : catalog.Rows) {
-        const auto gears = std::count_if(r->Ratios.begin(), r->Ratios.end(), [](double x) { return x > 0; });
+        const auto gears =
+            std::count_if(r->Ratios.begin(), r->Ratios.end(), [](double x) { return x > 0; });
         fiveSpeed = fiveSpeed || gears == 5;
         sixSpeed = sixSpeed || gears == 6;
     }
@@ -470,9 +510,9 @@ TEST_F(CatalogFileTest, TheSampleCatalogLoadsCleanlyAndRoundTripsByteForByte) {
 TEST(SampleCatalogCopy, IsPutBesideTheProgramOnlyWhenNoneIsThere) {
     TempFolder folder;
     const std::string destination = folder / "bin/Kelm.dat";
-    const std::string command = std::string("\"") + KELM_CMAKE_COMMAND + "\" -DSOURCE=\"" + kSourceDir +
-                                "/data/Kelm.dat\" -DDESTINATION=\"" + destination + "\" -P \"" +
-                                kSourceDir + "/data/copy_if_missing.cmake\"";
+    const std::string command = std::string("\"") + KELM_CMAKE_COMMAND + "\" -DSOURCE=\"" +
+                                kSourceDir + "/data/Kelm.dat\" -DDESTINATION=\"" + destination +
+                                "\" -P \"" + kSourceDir + "/data/copy_if_missing.cmake\"";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(destination), ReadBytes(kSourceDir + "/data/Kelm.dat"));
 

@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 
 // Every character 6 pixels wide (UTF-8 continuation bytes take no room), lines 10 high.
 class FixedMeasure : public TextMeasure {
-public:
+  public:
     double Width(std::string_view utf8) const override {
         double chars = 0;
         for (unsigned char c : utf8) chars += (c & 0xC0) != 0x80;
@@ -23,7 +23,7 @@ public:
 };
 
 class ChartLayout : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { saved_ = GlobalNumberFormat(); }
     void TearDown() override { GlobalNumberFormat() = saved_; }
     NumberFormat saved_;

@@ -140,14 +140,17 @@ TEST(CatalogName, MarkerLinesLineBreaksAndForeignCharactersAreRefused) {
     }
     EXPECT_TRUE(CatalogNameProblem("ВАЗ\n2108"));
     EXPECT_TRUE(CatalogNameProblem("ВАЗ\r2108"));
-    EXPECT_TRUE(CatalogNameProblem("\x1A" "ВАЗ"));  // would end the file when read back
+    EXPECT_TRUE(
+        CatalogNameProblem("\x1A"
+                           "ВАЗ"));  // would end the file when read back
     const auto foreign = CatalogNameProblem("Шина 漢");
     ASSERT_TRUE(foreign);
     EXPECT_NE(foreign->find("漢"), std::string::npos) << *foreign;
 }
 
 TEST(CatalogName, OrdinaryNamesPass) {
-    for (const char* name : {"", " ", "Стандартный", "Бл 85 165/70-13", "riads", "Koless 2", "__", "Ёлка №1"}) {
+    for (const char* name :
+         {"", " ", "Стандартный", "Бл 85 165/70-13", "riads", "Koless 2", "__", "Ёлка №1"}) {
         EXPECT_FALSE(CatalogNameProblem(name)) << name;
         EXPECT_TRUE(Utf8ToCp1251(name)) << name;
     }

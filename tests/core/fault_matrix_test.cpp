@@ -3,7 +3,6 @@
 // number line have their own tests beside the catalog file and settings tests.)
 #include <gtest/gtest.h>
 
-
 #include "base/errors.h"
 #include "base/numtext.h"
 #include "catalog/catalogfile.h"
@@ -23,7 +22,7 @@ using testing::TempFolder;
 using testing::WriteBytes;
 
 class FaultMatrix : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TakeIOError();
         GlobalNumberFormat().decimalSeparator = ',';
@@ -49,7 +48,8 @@ protected:
 
 TEST_F(FaultMatrix, TenMegabyteLineIsOneNameAndSurvivesTheRoundTrip) {
     const std::string huge(10 * 1024 * 1024, '\xC0');  // ten million Cyrillic "А"
-    WriteBytes(path, CrLfLines({"Riads", "_", huge, "1", "0", "0", "0", "0", "0", "Paras", "_", "3,9"}));
+    WriteBytes(path,
+               CrLfLines({"Riads", "_", huge, "1", "0", "0", "0", "0", "0", "Paras", "_", "3,9"}));
     EXPECT_EQ(Load(), "");
     EXPECT_TRUE(messages.shown.empty());
     ASSERT_EQ(catalog.Rows.Count(), 1u);
@@ -70,8 +70,9 @@ TEST_F(FaultMatrix, FileOfOnlyCarriageReturnsIsAnEmptyCatalogWithoutMessage) {
 }
 
 TEST_F(FaultMatrix, TruncatedFileKeepsEveryCompleteRecord) {
-    const std::string whole = CrLfLines({"Riads", "_", "\xD0\xFF\xE4 1", "3,5", "2", "1,4", "1", "0,8", "0",
-                                         "_", "\xD0\xFF\xE4 2", "3,6", "2,1", "1,3", "1", "0,8", "0"});
+    const std::string whole =
+        CrLfLines({"Riads", "_", "\xD0\xFF\xE4 1", "3,5", "2", "1,4", "1", "0,8", "0", "_",
+                   "\xD0\xFF\xE4 2", "3,6", "2,1", "1,3", "1", "0,8", "0"});
     // Cut in the middle of the second row's fourth ratio, and again right inside a name.
     for (std::size_t cut : {whole.size() - 12, whole.find("\xD0\xFF\xE4 2") + 2}) {
         WriteBytes(path, whole.substr(0, cut));
@@ -96,7 +97,8 @@ TEST(SettingsFaults, TenThousandKeysAreReadAndKept) {
     TempFolder folder;
     const std::string path = folder / "Kelm.ini";
     std::string text = "[" + SettingsSection() + "]\r\n";
-    for (int i = 0; i < 10000; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 10000; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
     text += "SE1=4500\r\n";
     WriteBytes(path, text);
     WindowSettings state = ReadWindowSettings(path);
@@ -113,8 +115,8 @@ TEST(SettingsFaults, HundredThousandCharacterValue) {
     TempFolder folder;
     const std::string path = folder / "Kelm.ini";
     const std::string longValue(100000, 'z');
-    WriteBytes(path, "[" + SettingsSection() + "]\r\nComboBox1=" + longValue + "\r\n[Other]\r\nNote=" +
-                         longValue + "\r\n");
+    WriteBytes(path, "[" + SettingsSection() + "]\r\nComboBox1=" + longValue +
+                         "\r\n[Other]\r\nNote=" + longValue + "\r\n");
     const WindowSettings state = ReadWindowSettings(path);
     EXPECT_EQ(state.ComboBox1, std::string(2047, 'z'));  // a list text is cut as it is read
     WriteWindowSettings(path, state);

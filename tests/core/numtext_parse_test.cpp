@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <charconv>
 #include <cmath>
 #include <random>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "base/numtext.h"
 
@@ -29,13 +29,15 @@ TEST(NumberTextReading, AgreesWithCorrectRoundingOnRandomTexts) {
             const int exponent = pick(-330, 330);
             if (exponent < 0) text += '-';
             std::string e;
-            for (int a = std::abs(exponent); a > 0 || e.empty(); a /= 10) e.insert(e.begin(), char('0' + a % 10));
+            for (int a = std::abs(exponent); a > 0 || e.empty(); a /= 10)
+                e.insert(e.begin(), char('0' + a % 10));
             text += e;
         }
         std::string reference = text;
         for (char& c : reference) c = c == ',' ? '.' : c;
         double expected = 0;
-        const auto res = std::from_chars(reference.data(), reference.data() + reference.size(), expected);
+        const auto res =
+            std::from_chars(reference.data(), reference.data() + reference.size(), expected);
         if (res.ec != std::errc()) continue;  // overflow and underflow have their own rules
         const auto got = TryStrToFloat(text, ',');
         ASSERT_TRUE(got.has_value()) << text;

@@ -17,13 +17,13 @@ namespace {
 
 // Runs a test body under a given decimal separator and puts the old one back.
 class SeparatorScope {
-public:
+  public:
     explicit SeparatorScope(char sep) : saved_(GlobalNumberFormat()) {
         GlobalNumberFormat().decimalSeparator = sep;
     }
     ~SeparatorScope() { GlobalNumberFormat() = saved_; }
 
-private:
+  private:
     NumberFormat saved_;
 };
 
@@ -79,7 +79,9 @@ std::pair<std::string, int> DigitsAndExponent(const std::string& text) {
 // The same of the value rounded to 15 significant digits, by the library's own rounding.
 std::pair<std::string, int> RoundedTo15(double value) {
     char buf[64];
-    const auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14).ptr;
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14)
+            .ptr;
     const std::string sci(buf, end);
     const auto e = sci.find('e');
     std::string digits = sci.substr(0, 1) + sci.substr(2, e - 2);
@@ -152,8 +154,8 @@ TEST(StrToFloat, CorrectRoundingRoundTripsEveryFormattedValue) {
 
 TEST(StrToFloat, RejectsWithTheWholeTextInTheMessage) {
     SeparatorScope comma(',');
-    const char* bad[] = {"", "  ", "3.9", "3,9x", "3,␣5", "3, 5", "-", "+,", "E5", "1E", "1E+",
-                         "1,2,3", "0x10", "--1", "1 2", "\t1", "1e999"};
+    const char* bad[] = {"",   "  ",  "3.9",   "3,9x", "3,␣5", "3, 5", "-",   "+,",   "E5",
+                         "1E", "1E+", "1,2,3", "0x10", "--1",  "1 2",  "\t1", "1e999"};
     for (const char* text : bad) {
         try {
             StrToFloat(text);
@@ -184,13 +186,14 @@ TEST(StrToInt, DecimalHexAndRange) {
     EXPECT_EQ(StrToInt("-$10"), -16);
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
-    for (const char* text : {"1800 ", "", "-", "abc", "2147483648", "-2147483649", "$", "0x",
-                             "1,5", "99999999999999999999", "$7FFFFFFF0"}) {
+    for (const char* text : {"1800 ", "", "-", "abc", "2147483648", "-2147483649", "$", "0x", "1,5",
+                             "99999999999999999999", "$7FFFFFFF0"}) {
         try {
             StrToInt(text);
             ADD_FAILURE() << "accepted '" << text << "'";
         } catch (const ConvertError& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("'") + text + "' is not a valid integer value");
+            EXPECT_EQ(std::string(e.what()),
+                      std::string("'") + text + "' is not a valid integer value");
         }
     }
     EXPECT_EQ(StrToIntDef("abc", 6000), 6000);

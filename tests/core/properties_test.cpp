@@ -36,12 +36,17 @@ std::string RandomName(std::mt19937& rng) {
 
 double RandomNumber(std::mt19937& rng) {
     switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
-        case 0: return 0;
-        case 1: return std::uniform_real_distribution<double>(0.5, 5)(rng);
-        case 2: return std::uniform_real_distribution<double>(-1e6, 1e6)(rng);
-        case 3: return std::ldexp(std::uniform_real_distribution<double>(1, 2)(rng),
-                                  std::uniform_int_distribution<int>(-1000, 1000)(rng));
-        default: return 1.0 / std::uniform_int_distribution<int>(1, 1000)(rng);
+        case 0:
+            return 0;
+        case 1:
+            return std::uniform_real_distribution<double>(0.5, 5)(rng);
+        case 2:
+            return std::uniform_real_distribution<double>(-1e6, 1e6)(rng);
+        case 3:
+            return std::ldexp(std::uniform_real_distribution<double>(1, 2)(rng),
+                              std::uniform_int_distribution<int>(-1000, 1000)(rng));
+        default:
+            return 1.0 / std::uniform_int_distribution<int>(1, 1000)(rng);
     }
 }
 
@@ -77,7 +82,8 @@ TEST(Properties, CatalogLoadSaveLoadIsStableForEitherSeparator) {
         for (std::size_t i = 0; i < loaded.Rows.Count(); ++i) {
             EXPECT_EQ(loaded.Rows[i].Name, original.Rows[i].Name);
             for (int g = 0; g < 6; ++g) {
-                EXPECT_EQ(FloatToStr(loaded.Rows[i].Ratios[g]), FloatToStr(original.Rows[i].Ratios[g]));
+                EXPECT_EQ(FloatToStr(loaded.Rows[i].Ratios[g]),
+                          FloatToStr(original.Rows[i].Ratios[g]));
             }
         }
         for (std::size_t i = 0; i < loaded.Tyres.Count(); ++i) {

@@ -11,7 +11,7 @@ namespace kelm::testing {
 // Records every message and answers questions from a queue (No when it runs dry).
 // Installs itself as the program's message sink for its lifetime.
 class RecordingMessages : public Messages {
-public:
+  public:
     struct Shown {
         std::string text, caption;
         MessageIcon icon;
@@ -20,7 +20,8 @@ public:
     RecordingMessages() { SetAppMessages(this); }
     ~RecordingMessages() override { SetAppMessages(nullptr); }
 
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override {
         shown.push_back({text, caption, icon});
     }
     bool AskYesNo(const std::string& text, const std::string& caption) override {

@@ -14,7 +14,7 @@ namespace {
 using Points = std::vector<ChartPoint>;
 
 class ShiftCurves : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         saved_ = GlobalNumberFormat();
         GlobalNumberFormat().decimalSeparator = ',';
@@ -41,7 +41,8 @@ protected:
     // Rounds to 4 decimals, as the worked example lists its values.
     static Points Rounded(const Points& pts) {
         Points out;
-        for (auto p : pts) out.push_back({std::round(p.x * 1e4) / 1e4, std::round(p.y * 1e4) / 1e4});
+        for (auto p : pts)
+            out.push_back({std::round(p.x * 1e4) / 1e4, std::round(p.y * 1e4) / 1e4});
         return out;
     }
 
@@ -52,19 +53,22 @@ protected:
 
 TEST_F(ShiftCurves, WorkedExamplePointsAndExactDoubles) {
     Grafic(6000, Set("Std"), ComparisonSet{}, catalog_, chart_);
-    const Points curve = {{0, 0},
-                          {47.4725, 6000},   {47.4725, 3428.5714},  {83.0769, 6000},
-                          {83.0769, 4200},   {118.6813, 6000},      {118.6813, 4285.7143},
-                          {166.1538, 6000},  {166.1538, 4800},      {207.6923, 6000}};
+    const Points curve = {
+        {0, 0},           {47.4725, 6000},  {47.4725, 3428.5714},  {83.0769, 6000},
+        {83.0769, 4200},  {118.6813, 6000}, {118.6813, 4285.7143}, {166.1538, 6000},
+        {166.1538, 4800}, {207.6923, 6000}};
     EXPECT_EQ(Rounded(chart_[0].Points()), curve);
     EXPECT_EQ(Rounded(chart_[1].Points()), (Points{{0, 0}, {47.4725, 3428.5714}}));
     EXPECT_EQ(Rounded(chart_[2].Points()), (Points{{0, 0}, {83.0769, 4200}}));
     EXPECT_EQ(Rounded(chart_[3].Points()), (Points{{0, 0}, {118.6813, 4285.7143}}));
     EXPECT_EQ(Rounded(chart_[4].Points()), (Points{{0, 0}, {166.1538, 4800}}));
     EXPECT_EQ(chart_[5].Points(), (Points{{0, 0}}));
-    EXPECT_EQ(Rounded(chart_[6].Points()),
-              (Points{{0, 0}, {47.4725, 6000}, {83.0769, 6000}, {118.6813, 6000},
-                      {166.1538, 6000}, {207.6923, 6000}}));
+    EXPECT_EQ(Rounded(chart_[6].Points()), (Points{{0, 0},
+                                                   {47.4725, 6000},
+                                                   {83.0769, 6000},
+                                                   {118.6813, 6000},
+                                                   {166.1538, 6000},
+                                                   {207.6923, 6000}}));
 
     // Bit-exact results of the extended-precision rule.
     EXPECT_EQ(chart_[1].Points()[1].y, 3428.5714285714284);
@@ -84,9 +88,14 @@ TEST_F(ShiftCurves, MissingGearShiftsFromTheLastPresentGear) {
     Grafic(6000, Set("NoThird"), ComparisonSet{}, catalog_, chart_);
     EXPECT_EQ(chart_[2].Points(), (Points{{0, 0}}));
     EXPECT_EQ(Rounded(chart_[3].Points()), (Points{{0, 0}, {83.0769, 3000}}));
-    EXPECT_EQ(Rounded(chart_[0].Points()),
-              (Points{{0, 0}, {47.4725, 6000}, {47.4725, 3428.5714}, {83.0769, 6000},
-                      {83.0769, 3000}, {166.1538, 6000}, {166.1538, 4800}, {207.6923, 6000}}));
+    EXPECT_EQ(Rounded(chart_[0].Points()), (Points{{0, 0},
+                                                   {47.4725, 6000},
+                                                   {47.4725, 3428.5714},
+                                                   {83.0769, 6000},
+                                                   {83.0769, 3000},
+                                                   {166.1538, 6000},
+                                                   {166.1538, 4800},
+                                                   {207.6923, 6000}}));
 }
 
 TEST_F(ShiftCurves, RisingRatioIsPlacedByRoadSpeed) {
@@ -127,7 +136,8 @@ TEST_F(ShiftCurves, LabelsFlagNeverReachesTheShiftCurve) {
     Grafic(6000, Set("Std", colors::Red, true), Set("Std", colors::Blue, true), catalog_, chart_);
     EXPECT_FALSE(chart_[0].LabelsVisible());
     EXPECT_FALSE(chart_[7].LabelsVisible());
-    for (std::size_t i : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13}) EXPECT_TRUE(chart_[i].LabelsVisible());
+    for (std::size_t i : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13})
+        EXPECT_TRUE(chart_[i].LabelsVisible());
     EXPECT_EQ(chart_[7].GetColor(), colors::Blue);
     EXPECT_EQ(chart_[7].Points().size(), 10u);
 }
@@ -162,13 +172,15 @@ TEST_F(ShiftCurves, ZeroPerimeter) {
     EXPECT_EQ(chart_[0].Points(), (Points{{0, 6000}}));
     EXPECT_EQ(chart_[6].Points(), (Points{{0, 6000}}));
     ShiftChart other;
-    EXPECT_THROW(AddShiftPoints(1, 6000, {3.5, 2.0, 0, 0, 0, 0}, 3.9, 0, other), FloatInvalidOpError);
+    EXPECT_THROW(AddShiftPoints(1, 6000, {3.5, 2.0, 0, 0, 0, 0}, 3.9, 0, other),
+                 FloatInvalidOpError);
     EXPECT_EQ(other[0].Points(), (Points{{0, 6000}}));
 }
 
 TEST_F(ShiftCurves, HugeRatiosReportOverflowInsteadOfDrawingInfinity) {
     ShiftChart c;
-    EXPECT_THROW(AddShiftPoints(1, 6000, {1e300, 0, 0, 0, 0, 0}, 1e300, 1800, c), FloatOverflowError);
+    EXPECT_THROW(AddShiftPoints(1, 6000, {1e300, 0, 0, 0, 0, 0}, 1e300, 1800, c),
+                 FloatOverflowError);
 }
 
 TEST_F(ShiftCurves, NegativeValuesAreComputedAsTheyAre) {

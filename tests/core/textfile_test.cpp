@@ -1,8 +1,8 @@
 #include "catalog/textfile.h"
 
-#include <cerrno>
-
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include "file_test_support.h"
 
@@ -28,7 +28,7 @@ std::vector<std::string> ReadAllLines(const std::string& path) {
 }
 
 class TextFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { TakeIOError(); }
     TempFolder folder;
 };
@@ -61,7 +61,9 @@ TEST_F(TextFileTest, EmptyFileEndsAtOnceWithoutError) {
 
 TEST_F(TextFileTest, EndOfFileMarkCountsOnlyAtTheStartOfALine) {
     const std::string path = folder / "z.txt";
-    WriteBytes(path, "one\r\nx\x1Ay\r\n\x1A" "after\r\nmore\r\n");
+    WriteBytes(path,
+               "one\r\nx\x1Ay\r\n\x1A"
+               "after\r\nmore\r\n");
     EXPECT_EQ(ReadAllLines(path), (std::vector<std::string>{"one", "x\x1Ay"}));
     EXPECT_EQ(TakeIOError(), 0);
 }

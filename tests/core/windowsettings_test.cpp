@@ -21,11 +21,13 @@ using testing::WriteBytes;
 std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
 
 class CommaScope {
-public:
-    explicit CommaScope(char sep) : saved_(GlobalNumberFormat()) { GlobalNumberFormat().decimalSeparator = sep; }
+  public:
+    explicit CommaScope(char sep) : saved_(GlobalNumberFormat()) {
+        GlobalNumberFormat().decimalSeparator = sep;
+    }
     ~CommaScope() { GlobalNumberFormat() = saved_; }
 
-private:
+  private:
     NumberFormat saved_;
 };
 
@@ -33,9 +35,10 @@ private:
 std::string SectionFile(const std::string& body) { return "[" + Cp("Параметры") + "]\r\n" + body; }
 
 TEST(IniFile, KeysAndSectionsIgnoreCaseAndValuesLoseBlanksAndQuotes) {
-    const IniFile ini = IniFile::Parse(
-        "top=ignored\n[Other]\nKey=other\r\n[" + Cp("пАРАМЕТРЫ") + "]\r\n ; note\n  key  =  value  \r\n"
-        "quoted=\"  spaced  \"\nsingle='x'\nhalf=\"x\nempty=\nkey=second\n");
+    const IniFile ini =
+        IniFile::Parse("top=ignored\n[Other]\nKey=other\r\n[" + Cp("пАРАМЕТРЫ") +
+                       "]\r\n ; note\n  key  =  value  \r\n"
+                       "quoted=\"  spaced  \"\nsingle='x'\nhalf=\"x\nempty=\nkey=second\n");
     EXPECT_EQ(ini.Value(Cp("Параметры"), "KEY"), "value");
     EXPECT_EQ(ini.Value("other", "key"), "other");
     EXPECT_EQ(ini.Value(Cp("Параметры"), "quoted"), "  spaced  ");
@@ -52,7 +55,8 @@ TEST(IniFile, WritingReplacesAddsAndKeepsEverythingElse) {
     ini.SetValue("a", "Y", "20");
     ini.SetValue("A", "w", "new");
     ini.SetValue("C", "k", "v");
-    EXPECT_EQ(ini.Text(), "; my notes\r\n[A]\r\nx=1\r\nY=20\r\nw=new\r\n\r\n[B]\r\nz=3\r\n[C]\r\nk=v\r\n");
+    EXPECT_EQ(ini.Text(),
+              "; my notes\r\n[A]\r\nx=1\r\nY=20\r\nw=new\r\n\r\n[B]\r\nz=3\r\n[C]\r\nk=v\r\n");
 
     // Values that reading would change go out in quotes and come back unchanged.
     for (const std::string v : {" lead", "trail ", "\"both\"", "'one'", "", "\"", "a=b"}) {
@@ -118,11 +122,12 @@ TEST(WindowSettings, NewFileHoldsTheSeventeenLinesInOrder) {
     EXPECT_TRUE(SettingsFileExists(path));
     EXPECT_EQ(ReadBytes(path), "");
     WriteWindowSettings(path, s);
-    const std::string expected = Cp(
-        "[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1=1\r\nCB2=0\r\n"
-        "CB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\nComboBox4=3,9\r\n"
-        "ComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\nComboBox8=Бл 85 165/70-13\r\n"
-        "ColorBox1=255\r\nColorBox2=16711680\r\n");
+    const std::string expected =
+        Cp("[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1="
+           "1\r\nCB2=0\r\n"
+           "CB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\nComboBox4=3,9\r\n"
+           "ComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\nComboBox8=Бл 85 165/70-13\r\n"
+           "ColorBox1=255\r\nColorBox2=16711680\r\n");
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(ReadWindowSettings(path), s);
 }

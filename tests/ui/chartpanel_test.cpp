@@ -44,7 +44,7 @@ int CountColour(const QImage& image, Color c, QRect within = {}) {
 bool Dark(QRgb p) { return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90; }
 
 class ChartPanelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto row = std::make_unique<Riad>();
         row->Name = "Std";
@@ -186,7 +186,7 @@ TEST_F(ChartPanelTest, HiddenSetsLeaveOnlyTheBackground) {
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
-public:
+  public:
     bool eventFilter(QObject*, QEvent* e) override {
         paints += e->type() == QEvent::Paint;
         return false;
@@ -333,7 +333,7 @@ TEST_F(ChartPanelTest, CopyPutsVectorAndBitmapOnTheClipboard) {
 }
 
 class FakePrinterSetup : public PrinterSetup {
-public:
+  public:
     bool Exec(QPrinter& printer, QWidget*) override {
         ++calls;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -348,7 +348,7 @@ public:
 
 // Printing into a PDF file in a temporary folder, the setup dialog answered in code.
 class ChartPrintTest : public ChartPanelTest {
-protected:
+  protected:
     void SetUp() override {
         ChartPanelTest::SetUp();
         Build(true, true);

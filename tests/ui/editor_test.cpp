@@ -65,10 +65,14 @@ TEST_F(EditorLayout, ControlsSitWhereDesignedWithTheirHints) {
     for (const char* button : {"Button1", "Button4", "BitBtn1"}) {
         const QIcon icon = Get<QPushButton>(button)->icon();
         ASSERT_FALSE(icon.isNull()) << button;
-        EXPECT_NE(icon.pixmap(16, QIcon::Normal).toImage(), icon.pixmap(16, QIcon::Disabled).toImage()) << button;
+        EXPECT_NE(icon.pixmap(16, QIcon::Normal).toImage(),
+                  icon.pixmap(16, QIcon::Disabled).toImage())
+            << button;
     }
-    EXPECT_EQ(Get<QGroupBox>("GroupBox4")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
-    EXPECT_EQ(Get<QGroupBox>("GroupBox2")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_EQ(Get<QGroupBox>("GroupBox4")->palette().color(QPalette::WindowText),
+              QColor(0, 128, 128));
+    EXPECT_EQ(Get<QGroupBox>("GroupBox2")->palette().color(QPalette::WindowText),
+              QColor(0, 0, 128));
     EXPECT_EQ(Get<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_TRUE(Get<QLabel>("Label1")->font().bold());
     EXPECT_NE(Get<QLabel>("Label10")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
@@ -82,13 +86,13 @@ TEST_F(EditorLayout, ControlsSitWhereDesignedWithTheirHints) {
         const char* name;
         int max, typed;
     };
-    for (const Range& r : {Range{"SE3", 100000, 5}, Range{"SE4", 1000, 3}, Range{"SE1", 10000, 4}, Range{"SE2", 10000, 4}}) {
+    for (const Range& r : {Range{"SE3", 100000, 5}, Range{"SE4", 1000, 3}, Range{"SE1", 10000, 4},
+                           Range{"SE2", 10000, 4}}) {
         EXPECT_EQ(Spin(r.name)->MinValue(), 0) << r.name;
         EXPECT_EQ(Spin(r.name)->MaxValue(), r.max) << r.name;
         EXPECT_EQ(Spin(r.name)->Increment(), 1) << r.name;
         EXPECT_EQ(Spin(r.name)->MaxTyped(), r.typed) << r.name;
     }
-
 }
 
 TEST_F(EditorLayout, TabFollowsEachGroupsControls) {
@@ -105,8 +109,9 @@ TEST_F(EditorLayout, TabFollowsEachGroupsControls) {
         order << focus->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order.join(' '), "ComboBox1 ME1 ME2 ME3 ME4 ME5 ME6 Button1 Button4 ComboBox2 ME21 Button2 Button5 "
-                               "ComboBox3 SE3 Button3 Button6 SE4 SE1 SE2 BitBtn1");
+    EXPECT_EQ(order.join(' '),
+              "ComboBox1 ME1 ME2 ME3 ME4 ME5 ME6 Button1 Button4 ComboBox2 ME21 Button2 Button5 "
+              "ComboBox3 SE3 Button3 Button6 SE4 SE1 SE2 BitBtn1");
 }
 
 using EditorFill = EditorFixture;
@@ -136,7 +141,8 @@ TEST_F(EditorFill, ListsAreSortedAsTextAndShowTheirFirstItem) {
     EXPECT_EQ(Items("ComboBox3"), QStringList({"Бл 85 165/70-13", "Бл 85 175/70-14"}));
     EXPECT_EQ(List("ComboBox1")->currentText(), QStringLiteral("Длинный"));
     // 12.5 keeps only its first digit, 3.5454 is cut, 0 shows blank decimals.
-    EXPECT_EQ(Ratios(), (std::array<std::string, 6>{"1,5  ", "3,545", "1,4  ", "1,   ", "0,8  ", "0,   "}));
+    EXPECT_EQ(Ratios(),
+              (std::array<std::string, 6>{"1,5  ", "3,545", "1,4  ", "1,   ", "0,8  ", "0,   "}));
     EXPECT_EQ(List("ComboBox2")->currentText(), "10,5");
     EXPECT_EQ(Field("ME21"), " ,   ");  // filling raises no change of the pair list
     EXPECT_EQ(List("ComboBox3")->currentText(), QStringLiteral("Бл 85 165/70-13"));
@@ -166,12 +172,13 @@ TEST_F(EditorRows, NewNameIsAddedAtTheEndAndListedInOrder) {
     EXPECT_TRUE(messages.asked.empty());
     ASSERT_EQ(catalog.Rows.Count(), 2u);
     EXPECT_EQ(catalog.Rows[1].Name, Cp("Ахтунг"));
-    EXPECT_EQ(catalog.Rows[1].Ratios, (std::array<double, 6>{3.5, 0.5, 1, 0.9, 0.8, 0}));  // ME4.. as shown
+    EXPECT_EQ(catalog.Rows[1].Ratios,
+              (std::array<double, 6>{3.5, 0.5, 1, 0.9, 0.8, 0}));  // ME4.. as shown
     EXPECT_EQ(catalog.CurrentRow, catalog.Rows.At(1));
     EXPECT_EQ(Items("ComboBox1"), QStringList({"B", "Ахтунг"}));
     EXPECT_EQ(List("ComboBox1")->currentText(), QStringLiteral("Ахтунг"));
     EXPECT_EQ(List("ComboBox1")->currentIndex(), 0);  // the selection stays on "B"
-    EXPECT_EQ(Field("ME2"), "0,5  ");  // shown as stored
+    EXPECT_EQ(Field("ME2"), "0,5  ");                 // shown as stored
 }
 
 TEST_F(EditorRows, ExistingNameIsReplacedOnlyAfterYes) {
@@ -254,7 +261,7 @@ TEST_F(EditorRows, TypingCompletesToAnExistingNameWhichIsThenOverwritten) {
     EXPECT_EQ(box->currentText(), QStringLiteral("Стандартный"));
     EXPECT_EQ(box->lineEdit()->selectedText(), QStringLiteral("андартный"));
     EXPECT_EQ(Field("ME1"), "3,67 ");  // looked up as soon as it was completed
-    TypeKeys(box, "ан");  // typing on replaces the completed part and completes again
+    TypeKeys(box, "ан");               // typing on replaces the completed part and completes again
     EXPECT_EQ(box->currentText(), QStringLiteral("Стандартный"));
     EXPECT_EQ(box->lineEdit()->selectedText(), QStringLiteral("дартный"));
     messages.answers = {false};
@@ -357,8 +364,8 @@ TEST_F(EditorRows, DeletingTheLastRowShowsTheEmptyState) {
 
 TEST_F(EditorRows, NamesTheFileCannotHoldAreRefusedWithAReason) {
     Open();
-    for (const QString& name : {QStringLiteral("Riads"), QStringLiteral("_"), QStringLiteral("Шина 漢字"),
-                                QStringLiteral("Два\nряда")}) {
+    for (const QString& name : {QStringLiteral("Riads"), QStringLiteral("_"),
+                                QStringLiteral("Шина 漢字"), QStringLiteral("Два\nряда")}) {
         messages.shown.clear();
         List("ComboBox1")->setEditText(name);
         Click("Button1");
@@ -511,8 +518,8 @@ TEST_F(EditorTyres, CalculatorCountsBothSidewallsAndOnlyChangesThePerimeterField
         const char *rim, *width, *profile;
         int expected;
     };
-    for (const Case& c : {Case{"13", "165", "70", 1763}, Case{"14", "175", "70", 1886}, Case{"15", "195", "65", 1993},
-                          Case{"999", "9999", "9999", 100000}}) {
+    for (const Case& c : {Case{"13", "165", "70", 1763}, Case{"14", "175", "70", 1886},
+                          Case{"15", "195", "65", 1993}, Case{"999", "9999", "9999", 100000}}) {
         TypeSpin("SE4", c.rim);
         TypeSpin("SE1", c.width);
         TypeSpin("SE2", c.profile);
@@ -577,7 +584,8 @@ TEST_F(EditorClose, EscapeClosesAndWritesWhatWasEdited) {
     QFile::remove(QString::fromStdString(DatPath()));
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(FileBytes(DatPath()), QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
+    EXPECT_EQ(FileBytes(DatPath()),
+              QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
 }
 
 TEST_F(EditorClose, EnterInAFieldNeitherAddsNorCloses) {
@@ -660,7 +668,8 @@ TEST(EditorSortedList, InsertsAtTheTextOrderIgnoringCaseAndKeepsTheSelection) {
     QComboBox list;
     list.setEditable(true);
     list.setEditText(QStringLiteral("typed"));
-    for (const char* item : {"b", "3,9", "A", "10,5", "C", "a"}) InsertSortedItem(&list, QString::fromUtf8(item));
+    for (const char* item : {"b", "3,9", "A", "10,5", "C", "a"})
+        InsertSortedItem(&list, QString::fromUtf8(item));
     QStringList items;
     for (int i = 0; i < list.count(); ++i) items << list.itemText(i);
     EXPECT_EQ(items, QStringList({"10,5", "3,9", "A", "a", "b", "C"}));

@@ -23,7 +23,8 @@ namespace kelm::testing {
 // QTest::keyClicks cannot send).
 inline void TypeKeys(QWidget* target, const QString& text) {
     for (QChar c : text) {
-        const Qt::Key key = c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key(c.toUpper().unicode());
+        const Qt::Key key = c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode()))
+                                               : Qt::Key(c.toUpper().unicode());
         QTest::sendKeyEvent(QTest::Press, target, key, QString(c), Qt::NoModifier);
         QTest::sendKeyEvent(QTest::Release, target, key, QString(c), Qt::NoModifier);
     }
@@ -31,7 +32,7 @@ inline void TypeKeys(QWidget* target, const QString& text) {
 
 // A catalog, a temporary folder for its file, recorded messages and a shown editor.
 class EditorFixture : public ::testing::Test {
-protected:
+  protected:
     Catalog catalog;
     QTemporaryDir folder;
     RecordingMessages messages;

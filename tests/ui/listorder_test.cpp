@@ -46,7 +46,8 @@ QList<QString> Characters(const QString& text) {
 // Latin and Cyrillic of both cases (Ё and ё too), figures and signs of Windows-1251: the
 // catalog's own letters, few enough for one byte per letter in the keys.
 TEST(ListOrder, CatalogLettersSortAsQtCompares) {
-    ExpectSortedAsQtCompares(RandomTexts(Characters(QString::fromUtf8("aAbZzАаБбЁёЕеЯя09 ,-№«ß")), 3000, 7));
+    ExpectSortedAsQtCompares(
+        RandomTexts(Characters(QString::fromUtf8("aAbZzАаБбЁёЕеЯя09 ,-№«ß")), 3000, 7));
 }
 
 // More than 255 different letters, the character 0 among them: two bytes per letter.
@@ -65,11 +66,13 @@ TEST(ListOrder, LettersOutsideTheBasicPlaneSortAsQtCompares) {
 }
 
 TEST(ListOrder, LetterCaseIsIgnoredAndTiesKeepTheirOrder) {
-    QStringList cyrillic{QString::fromUtf8("б"), QString::fromUtf8("А"), QString::fromUtf8("а"),
-                         QString::fromUtf8("Б"), QString::fromUtf8("10,5"), QString::fromUtf8("3,9")};
+    QStringList cyrillic{QString::fromUtf8("б"),    QString::fromUtf8("А"),
+                         QString::fromUtf8("а"),    QString::fromUtf8("Б"),
+                         QString::fromUtf8("10,5"), QString::fromUtf8("3,9")};
     SortLikeAList(cyrillic);
-    EXPECT_EQ(cyrillic, (QStringList{QString::fromUtf8("10,5"), QString::fromUtf8("3,9"), QString::fromUtf8("А"),
-                                     QString::fromUtf8("а"), QString::fromUtf8("б"), QString::fromUtf8("Б")}));
+    EXPECT_EQ(cyrillic, (QStringList{QString::fromUtf8("10,5"), QString::fromUtf8("3,9"),
+                                     QString::fromUtf8("А"), QString::fromUtf8("а"),
+                                     QString::fromUtf8("б"), QString::fromUtf8("Б")}));
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ TEST(NumberFormat, SeparatorsComeFromTheLocale) {
     UseLocaleNumberFormat(QLocale(QLocale::Russian, QLocale::Russia));
     EXPECT_EQ(GlobalNumberFormat().decimalSeparator, ',');
     EXPECT_EQ(GlobalNumberFormat().thousandSeparator, "\xC2\xA0");  // a no-break space
-    EXPECT_EQ(FormatGrouped(12345.4), "12\xC2\xA0" "345");
+    EXPECT_EQ(FormatGrouped(12345.4),
+              "12\xC2\xA0"
+              "345");
     GlobalNumberFormat() = saved;
 }
 
@@ -23,7 +25,7 @@ TEST(NumberFormat, SeparatorsComeFromTheLocale) {
 // (KELM_LOCALE_TEST names the separator expected); in the plain run they have nothing to
 // check.
 class SystemLocale : public MainWindowTest {
-protected:
+  protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         const QByteArray expected = qgetenv("KELM_LOCALE_TEST");

@@ -7,7 +7,8 @@
 // One QApplication for all widget tests; the number format is fixed to a decimal comma
 // unless a test changes it.
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     kelm::GlobalNumberFormat().decimalSeparator = ',';
     kelm::GlobalNumberFormat().thousandSeparator = " ";

@@ -14,7 +14,7 @@ namespace kelm::testing {
 namespace {
 
 class MainWindowEditor : public MainWindowTest {
-protected:
+  protected:
     // Opens the editor through the menu and lets `edit` act in it as the user would; the
     // editor is closed with its close box afterwards.  Returns once it has closed.
     void EditCatalog(const std::function<void(TForm2&)>& edit) {
@@ -102,7 +102,8 @@ TEST_F(MainWindowEditor, DeletedItemsGiveWayByPositionAndTheirCurvesGo) {
     EXPECT_EQ(f.ComboBox7->count(), 0);
     EXPECT_EQ(f.ComboBox8->currentIndex(), -1);
     // Without a tyre no set has a shift curve; nothing drawn from the deleted records.
-    for (std::size_t series = 0; series < 14; ++series) EXPECT_LE(f.Chart()[series].Points().size(), 1u) << series;
+    for (std::size_t series = 0; series < 14; ++series)
+        EXPECT_LE(f.Chart()[series].Points().size(), 1u) << series;
     EXPECT_EQ(TheCatalog().CurrentTyre, nullptr);
 }
 

@@ -11,8 +11,8 @@
 #include "base/cp1251.h"
 #include "base/numtext.h"
 #include "catalog/catalog.h"
-#include "core/recording_messages.h"
 #include "core/file_test_support.h"
+#include "core/recording_messages.h"
 #include "mainwindow/colorbox.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/spinedit.h"
@@ -39,7 +39,7 @@ inline std::string SampleCatalogFile(char sep) {
 // A main window over a catalog and a settings file in a scratch folder, with the message
 // boxes recorded.
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         savedFormat_ = GlobalNumberFormat();
         GlobalNumberFormat().decimalSeparator = ',';
@@ -60,7 +60,8 @@ protected:
 
     // Creates the window (which loads everything) and shows it.
     TForm1& Open(const std::string& settingsPath = {}) {
-        form_ = std::make_unique<TForm1>(CatalogPath(), settingsPath.empty() ? SettingsPath() : settingsPath);
+        form_ = std::make_unique<TForm1>(CatalogPath(),
+                                         settingsPath.empty() ? SettingsPath() : settingsPath);
         form_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
         return *form_;
@@ -70,7 +71,9 @@ protected:
     bool CloseWindow() { return form_->close(); }
 
     // Points of one series of the chart.
-    std::size_t PointCount(std::size_t series) const { return form_->Chart()[series].Points().size(); }
+    std::size_t PointCount(std::size_t series) const {
+        return form_->Chart()[series].Points().size();
+    }
 
     static QStringList Items(const QComboBox* list) {
         QStringList out;

@@ -1,12 +1,12 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
-#include <QMimeData>
-#include <QLabel>
-#include <QPushButton>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 
@@ -60,11 +60,12 @@ TEST_F(MainWindow, FirstCloseWritesTheSeventeenLines) {
     WriteCatalog(SampleCatalogFile(','));
     Open();
     EXPECT_TRUE(CloseWindow());
-    EXPECT_EQ(ReadBytes(SettingsPath()),
-              Cp("[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1=1\r\n"
-                 "CB2=0\r\nCB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\n"
-                 "ComboBox4=3,9\r\nComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\n"
-                 "ComboBox8=Бл 85 165/70-13\r\nColorBox1=255\r\nColorBox2=16711680\r\n"));
+    EXPECT_EQ(
+        ReadBytes(SettingsPath()),
+        Cp("[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1=1\r\n"
+           "CB2=0\r\nCB3=1\r\nCB4=1\r\nComboBox1=Стандартный\r\nComboBox2=Стандартный\r\n"
+           "ComboBox4=3,9\r\nComboBox5=4,1\r\nComboBox7=Бл 85 165/70-13\r\n"
+           "ComboBox8=Бл 85 165/70-13\r\nColorBox1=255\r\nColorBox2=16711680\r\n"));
     EXPECT_TRUE(messages_.shown.empty());
 }
 
@@ -97,7 +98,8 @@ TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
     WriteCatalog(Cp(rows + "Paras\r\n_\r\n3,9\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
     WriteSettings("ComboBox1=б\r\nComboBox2=А\r\nComboBox4=3,90\r\n");
     TForm1& f = Open();
-    EXPECT_EQ(Items(f.ComboBox1), QStringList({"", Ru("а"), Ru("А"), Ru("Б"), Ru("б"), Ru("Бв"), Ru("Я")}));
+    EXPECT_EQ(Items(f.ComboBox1),
+              QStringList({"", Ru("а"), Ru("А"), Ru("Б"), Ru("б"), Ru("Бв"), Ru("Я")}));
     EXPECT_EQ(f.ComboBox1->currentIndex(), 3);
     EXPECT_EQ(f.ComboBox2->currentIndex(), 1);
     EXPECT_EQ(f.ComboBox4->currentIndex(), -1);  // no item is the text 3,90
@@ -135,7 +137,8 @@ TEST_F(MainWindow, DropDownIsAsWideAsTheLongestName) {
                     "\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\nParas\r\nKoless\r\n"));
     TForm1& f = Open();
     QComboBox* list = f.ComboBox1;
-    const int textWidth = QFontMetrics(list->view()->font()).horizontalAdvance(QString::fromUtf8(longName));
+    const int textWidth =
+        QFontMetrics(list->view()->font()).horizontalAdvance(QString::fromUtf8(longName));
     ASSERT_GT(textWidth, list->width());
     list->showPopup();
     EXPECT_GE(list->view()->viewport()->width(), textWidth);
@@ -148,9 +151,9 @@ TEST_F(MainWindow, SettingsEdgeCases) {
         const char* body;
         const char* se1;
     };
-    for (const Case& c : {Case{"SE1=200000", "100000"}, Case{"SE1=-5", "0"}, Case{"SE1=abc", "6000"},
-                          Case{"SE1=", "6000"}, Case{"SE1=0x1770", "6000"}, Case{"SE1=$1770", "6000"},
-                          Case{"SE1=$FA0", "4000"}}) {
+    for (const Case& c : {Case{"SE1=200000", "100000"}, Case{"SE1=-5", "0"},
+                          Case{"SE1=abc", "6000"}, Case{"SE1=", "6000"}, Case{"SE1=0x1770", "6000"},
+                          Case{"SE1=$1770", "6000"}, Case{"SE1=$FA0", "4000"}}) {
         WriteSettings(c.body);
         EXPECT_EQ(Open().SE1->Text(), c.se1) << c.body;
     }
@@ -179,7 +182,7 @@ TEST_F(MainWindow, SettingsEdgeCases) {
     WriteSettings("FormHeight=100\r\nFormWidth=5000\r\nColorBox1=12345\r\n");
     TForm1& g = Open();
     EXPECT_EQ(g.size(), QSize(5000, 480));
-    EXPECT_EQ(g.ColorBox1->currentIndex(), -1);  // none of the sixteen: no entry picked
+    EXPECT_EQ(g.ColorBox1->currentIndex(), -1);        // none of the sixteen: no entry picked
     EXPECT_EQ(g.Chart()[0].GetColor(), Color{12345});  // and the curves take it
     EXPECT_EQ(g.CurrentSettings().ColorBox1, 12345);
 }
@@ -210,7 +213,8 @@ TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
     TForm1& f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Не найден файл");
-    for (QComboBox* list : {f.ComboBox1, f.ComboBox2, f.ComboBox4, f.ComboBox5, f.ComboBox7, f.ComboBox8}) {
+    for (QComboBox* list :
+         {f.ComboBox1, f.ComboBox2, f.ComboBox4, f.ComboBox5, f.ComboBox7, f.ComboBox8}) {
         EXPECT_EQ(list->count(), 0);
         EXPECT_EQ(list->currentIndex(), -1);
     }
@@ -221,7 +225,8 @@ TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
     EXPECT_EQ(f.ColorBox1->Selected(), colors::Red);
     EXPECT_EQ(f.ColorBox2->Selected(), colors::Blue);
     EXPECT_EQ(f.size(), QSize(640, 480));
-    for (std::size_t i = 0; i < ShiftChart::kSeriesCount; ++i) EXPECT_TRUE(f.Chart()[i].Points().empty());
+    for (std::size_t i = 0; i < ShiftChart::kSeriesCount; ++i)
+        EXPECT_TRUE(f.Chart()[i].Points().empty());
 
     // Usable: a click draws (set 1 has only its origins) and raises nothing.
     QTest::mouseClick(f.CB2, Qt::LeftButton);
@@ -244,8 +249,9 @@ TEST_F(MainWindow, BadNumberInTheCatalogIsShownInTheErrorBox) {
 
 TEST_F(MainWindow, ChartErrorsAreReportedByEachHandler) {
     // A main pair of 0 makes the first division fail every time set 1 is drawn.
-    WriteCatalog(Cp("Riads\r\n_\r\nСтандартный\r\n3,5\r\n2\r\n0\r\n0\r\n0\r\n0\r\n"
-                    "Paras\r\n_\r\n0\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
+    WriteCatalog(
+        Cp("Riads\r\n_\r\nСтандартный\r\n3,5\r\n2\r\n0\r\n0\r\n0\r\n0\r\n"
+           "Paras\r\n_\r\n0\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
     WriteSettings("ComboBox4=0\r\n");
     TForm1& f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
@@ -290,9 +296,10 @@ TEST_F(MainWindow, RavnenieFollowsThePanelWidth) {
     struct Row {
         int W, se1, cb1, cb3, row, pair, tyre, color;
     };
-    const Row rows[] = {{632, 23, 100, 157, 202, 331, 400, 585},  {800, 43, 136, 209, 270, 415, 500, 701},
-                        {1000, 63, 176, 269, 350, 515, 620, 841}, {625, 19, 96, 153, 198, 327, 396, 581},
-                        {620, 21, 97, 153, 197, 325, 393, 577},   {633, 23, 100, 157, 202, 331, 400, 585}};
+    const Row rows[] = {
+        {632, 23, 100, 157, 202, 331, 400, 585},  {800, 43, 136, 209, 270, 415, 500, 701},
+        {1000, 63, 176, 269, 350, 515, 620, 841}, {625, 19, 96, 153, 198, 327, 396, 581},
+        {620, 21, 97, 153, 197, 325, 393, 577},   {633, 23, 100, 157, 202, 331, 400, 585}};
     const auto check = [&](const Row& r) {
         EXPECT_EQ(Left(f, f.SE1), r.se1) << r.W;
         EXPECT_EQ(Left(f, f.CB1), r.cb1) << r.W;
@@ -339,12 +346,18 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
         const char* hint;
     };
     const Expect all[] = {
-        {"SE1", {8, 24, 65, 30}, "Максимальные обороты"}, {"CB1", {80, 8, 45, 25}, "Показать / Спрятать"},
-        {"CB3", {144, 8, 33, 24}, ""},                   {"ComboBox1", {196, 8, 117, 24}, "Ряд"},
-        {"ComboBox4", {322, 8, 57, 24}, "Пара"},          {"ComboBox7", {396, 8, 173, 24}, "Резина"},
-        {"ColorBox1", {580, 8, 38, 22}, "Цвет графика"},  {"CB2", {80, 48, 45, 25}, "Показать / Спрятать"},
-        {"CB4", {144, 48, 33, 24}, ""},                   {"ComboBox2", {196, 48, 117, 24}, "Ряд"},
-        {"ComboBox5", {322, 48, 57, 24}, "Пара"},         {"ComboBox8", {396, 48, 173, 24}, "Резина"},
+        {"SE1", {8, 24, 65, 30}, "Максимальные обороты"},
+        {"CB1", {80, 8, 45, 25}, "Показать / Спрятать"},
+        {"CB3", {144, 8, 33, 24}, ""},
+        {"ComboBox1", {196, 8, 117, 24}, "Ряд"},
+        {"ComboBox4", {322, 8, 57, 24}, "Пара"},
+        {"ComboBox7", {396, 8, 173, 24}, "Резина"},
+        {"ColorBox1", {580, 8, 38, 22}, "Цвет графика"},
+        {"CB2", {80, 48, 45, 25}, "Показать / Спрятать"},
+        {"CB4", {144, 48, 33, 24}, ""},
+        {"ComboBox2", {196, 48, 117, 24}, "Ряд"},
+        {"ComboBox5", {322, 48, 57, 24}, "Пара"},
+        {"ComboBox8", {396, 48, 173, 24}, "Резина"},
         {"ColorBox2", {580, 48, 38, 22}, "Цвет графика"},
     };
     for (const Expect& e : all) {
@@ -374,11 +387,14 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     ASSERT_EQ(f.ColorBox1->count(), 16);
     EXPECT_EQ(f.ColorBox1->itemText(8), "Silver");
     EXPECT_FALSE(f.ColorBox1->itemIcon(8).isNull());
-    EXPECT_EQ(f.ColorBox1->itemIcon(8).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(192, 192, 192));
-    EXPECT_EQ(f.ColorBox2->itemIcon(3).pixmap(16, 16).toImage().pixelColor(0, 0), QColor(60, 60, 60));  // frame
+    EXPECT_EQ(f.ColorBox1->itemIcon(8).pixmap(16, 16).toImage().pixelColor(8, 8),
+              QColor(192, 192, 192));
+    EXPECT_EQ(f.ColorBox2->itemIcon(3).pixmap(16, 16).toImage().pixelColor(0, 0),
+              QColor(60, 60, 60));  // frame
     // The window icon, drawn from the program's picture when first asked for.
     const QIcon icon = f.windowIcon();
-    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
+    EXPECT_EQ(icon.availableSizes(),
+              (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     EXPECT_EQ(icon.pixmap(48, 48).toImage(), ProgramPicture(QSize(48, 48)).toImage());
 }
 
@@ -411,7 +427,8 @@ TEST(Pictures, EachLookIsDrawnWhenAskedForAndCopiesShowTheSame) {
     const QImage sign = LabelsIcon().pixmap(QSize(36, 36)).toImage();
     int dark = 0;
     for (int y = 8; y < 20; ++y) {
-        for (int x = 8; x < 28; ++x) dark += qGray(sign.pixel(x, y)) < 80 && qAlpha(sign.pixel(x, y)) > 200;
+        for (int x = 8; x < 28; ++x)
+            dark += qGray(sign.pixel(x, y)) < 80 && qAlpha(sign.pixel(x, y)) > 200;
     }
     EXPECT_GT(dark, 10);
 }
@@ -441,7 +458,7 @@ TEST_F(MainWindow, MenusAndShortcuts) {
 
 // Answers the printer setup dialog with Cancel and counts the calls.
 class CancellingPrinterSetup : public PrinterSetup {
-public:
+  public:
     bool Exec(QPrinter&, QWidget*) override {
         ++calls;
         return false;
@@ -564,7 +581,8 @@ TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
         // The spin edit's focus sits in its line edit.
         EXPECT_TRUE(now == w || now->parentWidget() == w) << w->objectName().toStdString();
     }
-    for (const QToolButton* b : {f.CB1, f.CB2, f.CB3, f.CB4}) EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+    for (const QToolButton* b : {f.CB1, f.CB2, f.CB3, f.CB4})
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
@@ -585,7 +603,7 @@ TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
     f.ZapolnenieForm();
     EXPECT_EQ(Items(f.ComboBox2), QStringList({Ru("Авто"), Ru("спорт"), Ru("Стандартный")}));
     EXPECT_EQ(f.ComboBox2->currentText(), Ru("Стандартный"));  // by text, now at position 2
-    EXPECT_EQ(f.ComboBox1->currentIndex(), -1);  // nothing chosen, nothing selected
+    EXPECT_EQ(f.ComboBox1->currentIndex(), -1);                // nothing chosen, nothing selected
     EXPECT_EQ(f.ComboBox4->currentText(), "4,1");
     EXPECT_EQ(f.ComboBox5->currentIndex(), 1);  // its text is gone: by position
     EXPECT_EQ(f.ComboBox5->currentText(), "4,1");
