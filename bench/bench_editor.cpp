@@ -17,8 +17,8 @@
 #include "catalog_generator.h"
 #include "editor/controls.h"
 #include "editor/editor.h"
-#include "mainwindow/uikit.h"
 #include "ratio_reporter.h"
+#include "widgets/uikit.h"
 
 namespace fs = std::filesystem;
 using namespace kelm;

@@ -34,8 +34,8 @@
 #include "catalog_generator.h"
 #include "chart/chartpanel.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/windowsettings.h"
 #include "ratio_reporter.h"
+#include "settings/windowsettings.h"
 
 namespace fs = std::filesystem;
 using namespace kelm;

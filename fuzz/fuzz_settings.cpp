@@ -7,8 +7,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "mainwindow/inifile.h"
-#include "mainwindow/windowsettings.h"
+#include "settings/inifile.h"
+#include "settings/windowsettings.h"
 
 using kelm::fuzz::Dir;
 using kelm::fuzz::ReadAll;

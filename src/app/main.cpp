@@ -8,9 +8,9 @@
 #include "base/messages.h"
 #include "base/paths.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/numberformat.h"
-#include "mainwindow/pictures.h"
-#include "mainwindow/uikit.h"
+#include "widgets/numberformat.h"
+#include "widgets/pictures.h"
+#include "widgets/uikit.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -17,8 +17,8 @@
 #include "editor/controls.h"
 #include "editor/namecheck.h"
 #include "editor/perimeter.h"
-#include "mainwindow/spinedit.h"
-#include "mainwindow/uikit.h"
+#include "widgets/spinedit.h"
+#include "widgets/uikit.h"
 
 namespace kelm {
 

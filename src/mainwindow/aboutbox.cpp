@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "mainwindow/pictures.h"
+#include "widgets/pictures.h"
 
 namespace kelm {
 

@@ -25,12 +25,12 @@
 #include "chart/shiftcurves.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
-#include "mainwindow/colorbox.h"
-#include "mainwindow/listorder.h"
-#include "mainwindow/pictures.h"
 #include "mainwindow/ravnenie.h"
-#include "mainwindow/spinedit.h"
-#include "mainwindow/uikit.h"
+#include "widgets/colorbox.h"
+#include "widgets/listorder.h"
+#include "widgets/pictures.h"
+#include "widgets/spinedit.h"
+#include "widgets/uikit.h"
 
 namespace kelm {
 

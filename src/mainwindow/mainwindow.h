@@ -4,7 +4,7 @@
 #include <string>
 
 #include "chart/series.h"
-#include "mainwindow/windowsettings.h"
+#include "settings/windowsettings.h"
 
 class QAction;
 class QComboBox;

@@ -8,9 +8,9 @@
 #include "catalog/catalogfile.h"
 #include "catalog/textfile.h"
 #include "file_test_support.h"
-#include "mainwindow/inifile.h"
-#include "mainwindow/windowsettings.h"
 #include "recording_messages.h"
+#include "settings/inifile.h"
+#include "settings/windowsettings.h"
 
 namespace kelm {
 namespace {

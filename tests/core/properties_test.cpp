@@ -9,8 +9,8 @@
 #include "base/numtext.h"
 #include "catalog/catalogfile.h"
 #include "file_test_support.h"
-#include "mainwindow/windowsettings.h"
 #include "recording_messages.h"
+#include "settings/windowsettings.h"
 
 namespace kelm {
 namespace {

@@ -1,4 +1,4 @@
-#include "mainwindow/windowsettings.h"
+#include "settings/windowsettings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include "base/errors.h"
 #include "base/numtext.h"
 #include "core/file_test_support.h"
-#include "mainwindow/inifile.h"
 #include "mainwindow/ravnenie.h"
+#include "settings/inifile.h"
 
 namespace kelm {
 namespace {

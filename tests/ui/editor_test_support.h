@@ -15,7 +15,7 @@
 #include "core/recording_messages.h"
 #include "editor/controls.h"
 #include "editor/editor.h"
-#include "mainwindow/spinedit.h"
+#include "widgets/spinedit.h"
 
 namespace kelm::testing {
 

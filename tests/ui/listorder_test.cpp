@@ -1,4 +1,4 @@
-#include "mainwindow/listorder.h"
+#include "widgets/listorder.h"
 
 #include <gtest/gtest.h>
 

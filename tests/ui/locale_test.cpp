@@ -1,7 +1,7 @@
 #include <QLocale>
 
-#include "mainwindow/numberformat.h"
 #include "mainwindow_fixture.h"
+#include "widgets/numberformat.h"
 
 namespace kelm::testing {
 namespace {

@@ -13,9 +13,9 @@
 #include "catalog/catalog.h"
 #include "core/file_test_support.h"
 #include "core/recording_messages.h"
-#include "mainwindow/colorbox.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/spinedit.h"
+#include "widgets/colorbox.h"
+#include "widgets/spinedit.h"
 
 namespace kelm::testing {
 

@@ -13,9 +13,9 @@
 #include "base/errors.h"
 #include "chart/chartpanel.h"
 #include "mainwindow/aboutbox.h"
-#include "mainwindow/inifile.h"
-#include "mainwindow/pictures.h"
 #include "mainwindow_fixture.h"
+#include "settings/inifile.h"
+#include "widgets/pictures.h"
 
 namespace kelm::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "mainwindow/uikit.h"
+#include "widgets/uikit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/inifile.h"
+#include "settings/inifile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
-#include "mainwindow/colorbox.h"
+#include "widgets/colorbox.h"
 
 #include <QAbstractItemView>
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
-#include "mainwindow/pictures.h"
+#include "widgets/pictures.h"
 
 namespace kelm {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/pictures.h"
+#include "widgets/pictures.h"
 
 #include <QFile>
 #include <QIconEngine>

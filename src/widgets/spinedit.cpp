@@ -1,4 +1,4 @@
-#include "mainwindow/spinedit.h"
+#include "widgets/spinedit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "mainwindow/windowsettings.h"
+#include "settings/windowsettings.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
-#include "mainwindow/inifile.h"
+#include "settings/inifile.h"
 
 namespace kelm {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/numberformat.h"
+#include "widgets/numberformat.h"
 
 #include <QLocale>
 
