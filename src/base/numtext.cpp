@@ -18,13 +18,18 @@ NumberFormat& GlobalNumberFormat() {
 // ---------------------------------------------------------------------------------------
 // Number to text
 
-std::string FloatToStr(double value) { return FloatToStr(value, DecimalSeparator()); }
+namespace {
 
-std::string FloatToStr(double value, char sep) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (value == 0) return "0";
+// A value rounded to 15 significant digits: its digits without trailing zeros (at least
+// one) and the decimal exponent of the first of them.
+struct RoundedDigits {
+    bool negative = false;
+    char digits[16];
+    std::size_t count = 0;
+    int exponent = 0;
+};
 
+RoundedDigits RoundTo15Digits(double value) {
     // 15 significant digits, correctly rounded: "d.dddddddddddddde[+-]xx".  The text is
     // put together in buffers on the stack: a catalog of ten thousand pairs is formatted
     // at every start.  The shortest text that reads back as a normal value lies within
@@ -40,52 +45,71 @@ std::string FloatToStr(double value, char sep) {
     if (shortestDigits > 15 || std::fabs(value) < std::numeric_limits<double>::min()) {
         res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
     }
+    RoundedDigits r;
     const char* p = sci;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    char digits[16];
-    std::size_t count = 0;
+    r.negative = *p == '-';
+    if (r.negative) ++p;
     for (; p < res.ptr && *p != 'e'; ++p) {
-        if (*p != '.') digits[count++] = *p;
+        if (*p != '.') r.digits[r.count++] = *p;
     }
-    int exponent = 0;
     if (p < res.ptr) {
         ++p;  // the 'e'
         if (p < res.ptr && *p == '+') ++p;
-        std::from_chars(p, res.ptr, exponent);
+        std::from_chars(p, res.ptr, r.exponent);
     }
-    while (count > 1 && digits[count - 1] == '0') --count;
+    while (r.count > 1 && r.digits[r.count - 1] == '0') --r.count;
+    return r;
+}
 
+// Plain notation: "0,000123", "1802", "3,9".
+char* WriteFixed(const RoundedDigits& r, char sep, char* o) {
+    const auto put = [&o](const char* from, std::size_t n) { o = std::copy_n(from, n, o); };
+    if (r.exponent < 0) {
+        *o++ = '0';
+        *o++ = sep;
+        o = std::fill_n(o, -r.exponent - 1, '0');
+        put(r.digits, r.count);
+        return o;
+    }
+    const std::size_t intDigits = static_cast<std::size_t>(r.exponent) + 1;
+    if (r.count <= intDigits) {
+        put(r.digits, r.count);
+        return std::fill_n(o, intDigits - r.count, '0');
+    }
+    put(r.digits, intDigits);
+    *o++ = sep;
+    put(r.digits + intDigits, r.count - intDigits);
+    return o;
+}
+
+// Scientific notation: "1E-5", "1,5E20"; no plus sign, no leading zeros in the exponent.
+char* WriteScientific(const RoundedDigits& r, char sep, char* o, char* limit) {
+    *o++ = r.digits[0];
+    if (r.count > 1) {
+        *o++ = sep;
+        o = std::copy_n(r.digits + 1, r.count - 1, o);
+    }
+    *o++ = 'E';
+    return std::to_chars(o, limit, r.exponent).ptr;
+}
+
+}  // namespace
+
+std::string FloatToStr(double value) { return FloatToStr(value, DecimalSeparator()); }
+
+std::string FloatToStr(double value, char sep) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (value == 0) return "0";
+
+    const RoundedDigits r = RoundTo15Digits(value);
     char out[48];
     char* o = out;
-    const auto put = [&o](const char* from, std::size_t n) { o = std::copy_n(from, n, o); };
-    if (negative) *o++ = '-';
-    if (exponent >= -4 && exponent < 15) {
-        if (exponent < 0) {
-            *o++ = '0';
-            *o++ = sep;
-            o = std::fill_n(o, -exponent - 1, '0');
-            put(digits, count);
-        } else {
-            const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-            if (count <= intDigits) {
-                put(digits, count);
-                o = std::fill_n(o, intDigits - count, '0');
-            } else {
-                put(digits, intDigits);
-                *o++ = sep;
-                put(digits + intDigits, count - intDigits);
-            }
-        }
-    } else {
-        *o++ = digits[0];
-        if (count > 1) {
-            *o++ = sep;
-            put(digits + 1, count - 1);
-        }
-        *o++ = 'E';
-        o = std::to_chars(o, out + sizeof out, exponent).ptr;
-    }
+    if (r.negative) *o++ = '-';
+    if (r.exponent >= -4 && r.exponent < 15)
+        o = WriteFixed(r, sep, o);
+    else
+        o = WriteScientific(r, sep, o, out + sizeof out);
     return std::string(out, o);
 }
 
@@ -96,113 +120,111 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Parses the grammar of a real number; the separators accepted are sepA and sepB (the
-// same character when only one is allowed).
-std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
+// Blanks (spaces only) around a number are allowed.
+std::string_view TrimBlanks(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
-    std::string_view t = text.substr(b, e - b);
-    if (t.empty()) return std::nullopt;
+    return text.substr(b, e - b);
+}
 
-    std::size_t i = 0;
-    bool negative = false;
-    bool hadSign = false;
-    if (t[i] == '+' || t[i] == '-') {
-        negative = t[i] == '-';
-        hadSign = true;
-        ++i;
-    }
-    std::size_t mantissaDigits = 0;
+// The digits before and after the separator, with what the two ways of converting them
+// need to know.
+struct Mantissa {
+    std::string_view intDigits;
+    std::string_view fracDigits;
+    bool hadSeparator = false;
+    std::size_t digitCount = 0;
     int leadingIntDigits = 0;  // integer digits after leading zeros
     int leadingFracZeros = 0;  // fraction zeros before the first non-zero digit
     bool seenNonZero = false;
     // The significant digits as an integer, while they fit, for the exact fast path.
     std::uint64_t significand = 0;
     int significantDigits = 0;
-    auto addSignificant = [&](char digit) {
+
+    void AddSignificant(char digit) {
         if (++significantDigits <= 19)
             significand = significand * 10 + static_cast<unsigned>(digit - '0');
-    };
-    const std::size_t intBegin = i;
-    while (i < t.size() && IsDigit(t[i])) {
-        if (t[i] != '0') seenNonZero = true;
-        if (seenNonZero) {
-            ++leadingIntDigits;
-            addSignificant(t[i]);
-        }
-        ++i;
-        ++mantissaDigits;
     }
-    const std::string_view intDigits = t.substr(intBegin, i - intBegin);
-    bool hadSeparator = false;
-    std::string_view fracDigits;
+};
+
+// Reads digits, optionally a separator (sepA or sepB) and more digits, from t at i.
+Mantissa ScanMantissa(std::string_view t, std::size_t& i, char sepA, char sepB) {
+    Mantissa m;
+    const std::size_t intBegin = i;
+    for (; i < t.size() && IsDigit(t[i]); ++i, ++m.digitCount) {
+        if (t[i] != '0') m.seenNonZero = true;
+        if (m.seenNonZero) {
+            ++m.leadingIntDigits;
+            m.AddSignificant(t[i]);
+        }
+    }
+    m.intDigits = t.substr(intBegin, i - intBegin);
     if (i < t.size() && (t[i] == sepA || t[i] == sepB)) {
-        hadSeparator = true;
+        m.hadSeparator = true;
         ++i;
         const std::size_t fracBegin = i;
-        while (i < t.size() && IsDigit(t[i])) {
-            if (t[i] != '0') seenNonZero = true;
-            if (!seenNonZero) {
-                ++leadingFracZeros;
-            } else {
-                addSignificant(t[i]);
-            }
-            ++i;
-            ++mantissaDigits;
+        for (; i < t.size() && IsDigit(t[i]); ++i, ++m.digitCount) {
+            if (t[i] != '0') m.seenNonZero = true;
+            if (!m.seenNonZero)
+                ++m.leadingFracZeros;
+            else
+                m.AddSignificant(t[i]);
         }
-        fracDigits = t.substr(fracBegin, i - fracBegin);
+        m.fracDigits = t.substr(fracBegin, i - fracBegin);
     }
-    if (mantissaDigits == 0) {
-        // Only the separator (and the blanks around it) reads as zero.
-        if (hadSeparator && !hadSign && i == t.size()) return 0.0;
-        return std::nullopt;
-    }
-    long long exponent = 0;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    return m;
+}
+
+// Reads "E" or "e", an optional sign and digits from t at i, when they are there.  False
+// when the "E" has no digits after it.  Exponents far beyond any double are capped; they
+// overflow or underflow all the same.
+bool ScanExponent(std::string_view t, std::size_t& i, long long& exponent) {
+    exponent = 0;
+    if (i >= t.size() || (t[i] != 'e' && t[i] != 'E')) return true;
+    ++i;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
         ++i;
-        bool expNegative = false;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-            expNegative = t[i] == '-';
-            ++i;
-        }
-        if (i >= t.size() || !IsDigit(t[i])) return std::nullopt;
-        while (i < t.size() && IsDigit(t[i])) {
-            if (exponent < 100000000) exponent = exponent * 10 + (t[i] - '0');
-            ++i;
-        }
-        if (expNegative) exponent = -exponent;
     }
-    if (i != t.size()) return std::nullopt;
-    if (!seenNonZero) return negative ? -0.0 : 0.0;
-
-    // Fast path for the usual short numbers: with at most 15 significant digits the
-    // significand and a power of ten up to 1e22 are exact doubles, so one multiplication
-    // or division gives the correctly rounded value, the same as from_chars.
-    const long long scale = exponent - static_cast<long long>(fracDigits.size());
-    if (significantDigits <= 15 && scale >= -22 && scale <= 22) {
-        static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        const double v = static_cast<double>(significand);
-        const double value = scale < 0 ? v / kPowersOfTen[-scale] : v * kPowersOfTen[scale];
-        return negative ? -value : value;
+    if (i >= t.size() || !IsDigit(t[i])) return false;
+    for (; i < t.size() && IsDigit(t[i]); ++i) {
+        if (exponent < 100000000) exponent = exponent * 10 + (t[i] - '0');
     }
+    if (negative) exponent = -exponent;
+    return true;
+}
 
+// The usual short numbers: with at most 15 significant digits the significand and a power
+// of ten up to 1e22 are exact doubles, so one multiplication or division gives the
+// correctly rounded value, the same as from_chars.  Nothing when the number is not such.
+std::optional<double> ExactShortValue(const Mantissa& m, long long exponent) {
+    const long long scale = exponent - static_cast<long long>(m.fracDigits.size());
+    if (m.significantDigits > 15 || scale < -22 || scale > 22) return std::nullopt;
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double v = static_cast<double>(m.significand);
+    return scale < 0 ? v / kPowersOfTen[-scale] : v * kPowersOfTen[scale];
+}
+
+// Any other number, through from_chars, correctly rounded; nothing when it overflows.
+std::optional<double> ValueViaFromChars(const Mantissa& m, long long exponent) {
     // The same number in from_chars' own syntax ("." and no plus sign), built in a buffer
     // on the stack unless the text is very long: catalogs hold many numbers.
     char shortText[64];
     std::string longText;
-    const std::size_t capacity = mantissaDigits + 24;
+    const std::size_t capacity = m.digitCount + 24;
     char* normal = shortText;
     if (capacity > sizeof shortText) {
         longText.resize(capacity);
         normal = longText.data();
     }
-    char* end = std::copy(intDigits.begin(), intDigits.end(), normal);
-    if (hadSeparator) {
+    char* end = std::copy(m.intDigits.begin(), m.intDigits.end(), normal);
+    if (m.hadSeparator) {
         *end++ = '.';
-        end = std::copy(fracDigits.begin(), fracDigits.end(), end);
+        end = std::copy(m.fracDigits.begin(), m.fracDigits.end(), end);
     }
     if (exponent != 0) {
         *end++ = 'e';
@@ -212,13 +234,39 @@ std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
     const auto res = std::from_chars(normal, end, value);
     if (res.ec == std::errc::result_out_of_range) {
         // Decide between overflow (an error) and underflow (zero) by the magnitude.
-        const long long magnitude =
-            exponent + (leadingIntDigits > 0 ? leadingIntDigits - 1 : -(leadingFracZeros + 1));
+        const long long magnitude = exponent + (m.leadingIntDigits > 0 ? m.leadingIntDigits - 1
+                                                                       : -(m.leadingFracZeros + 1));
         if (magnitude > 0) return std::nullopt;
-        return negative ? -0.0 : 0.0;
+        return 0.0;
     }
     if (res.ec != std::errc() || res.ptr != end) return std::nullopt;
-    return negative ? -value : value;
+    return value;
+}
+
+// Parses the grammar of a real number; the separators accepted are sepA and sepB (the
+// same character when only one is allowed).
+std::optional<double> ParseFloat(std::string_view text, char sepA, char sepB) {
+    const std::string_view t = TrimBlanks(text);
+    if (t.empty()) return std::nullopt;
+
+    std::size_t i = 0;
+    const bool hadSign = t[i] == '+' || t[i] == '-';
+    const bool negative = t[i] == '-';
+    if (hadSign) ++i;
+    const Mantissa m = ScanMantissa(t, i, sepA, sepB);
+    if (m.digitCount == 0) {
+        // Only the separator (and the blanks around it) reads as zero.
+        if (m.hadSeparator && !hadSign && i == t.size()) return 0.0;
+        return std::nullopt;
+    }
+    long long exponent = 0;
+    if (!ScanExponent(t, i, exponent) || i != t.size()) return std::nullopt;
+    if (!m.seenNonZero) return negative ? -0.0 : 0.0;
+
+    std::optional<double> value = ExactShortValue(m, exponent);
+    if (!value) value = ValueViaFromChars(m, exponent);
+    if (!value) return std::nullopt;
+    return negative ? -*value : *value;
 }
 
 }  // namespace
