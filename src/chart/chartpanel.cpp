@@ -22,6 +22,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/numtext.h"
+#include "widgets/uikit.h"
 
 namespace kelm {
 
@@ -33,17 +34,11 @@ bool QtPrinterSetup::Exec(QPrinter& printer, QWidget* parent) {
 
 namespace {
 
-QColor ToQColor(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-
-QString FromUtf8View(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 class FontMeasure final : public TextMeasure {
   public:
     explicit FontMeasure(const QFontMetricsF& metrics) : metrics_(metrics) {}
     double Width(std::string_view utf8) const override {
-        return metrics_.horizontalAdvance(FromUtf8View(utf8));
+        return metrics_.horizontalAdvance(FromUtf8(utf8));
     }
     double LineHeight() const override { return metrics_.height(); }
 
@@ -87,7 +82,7 @@ struct ChartPanel::Impl {
     }
 
     void DrawText(QPainter& p, double left, double top, std::string_view text) const {
-        p.drawText(QPointF(left, top + metrics.ascent()), FromUtf8View(text));
+        p.drawText(QPointF(left, top + metrics.ascent()), FromUtf8(text));
     }
 
     void DrawGrid(QPainter& p, const ChartGeometry& g) const;

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/numtext.h"
+#include "widgets/listorder.h"
 
 namespace kelm {
 
@@ -29,12 +30,6 @@ int FirstItemStartingWith(const QComboBox* list, const QString& text) {
         if (list->itemText(i).startsWith(text, Qt::CaseInsensitive)) return i;
     }
     return -1;
-}
-
-// The lists' order: by text with letter case ignored, the same order the main window's
-// lists show, whatever the user's locale.
-bool ListLess(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
 
 }  // namespace

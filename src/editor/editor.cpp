@@ -38,9 +38,7 @@ std::string NoRatioText() {
 
 template <class W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
+    return kelm::Place(widget, name, QRect(left, top, width, height));
 }
 
 QFont Bold(QFont font) {

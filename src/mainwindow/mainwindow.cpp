@@ -46,9 +46,8 @@ QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
 template <class W>
 W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) {
     Q_ASSERT(w->parentWidget() == panel);
-    w->setObjectName(QString::fromLatin1(name));
     const int inset = panel->frameWidth();
-    w->setGeometry(design.translated(inset, inset));
+    kelm::Place(w, name, design.translated(inset, inset));
     if (hint) w->setToolTip(Ru(hint));
     return w;
 }
@@ -141,11 +140,8 @@ void SelectText(QComboBox* list, const QStringListModel* items, const std::strin
     const QSignalBlocker quiet(list);
     const QStringList all = items->stringList();
     const QString text = FromCp1251(cp1251);
-    const auto ignoringCase = [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    };
-    const auto at = std::lower_bound(all.begin(), all.end(), text, ignoringCase);
-    const bool found = at != all.end() && QString::compare(*at, text, Qt::CaseInsensitive) == 0;
+    const auto at = std::lower_bound(all.begin(), all.end(), text, ListLess);
+    const bool found = at != all.end() && !ListLess(text, *at);
     list->setCurrentIndex(found ? static_cast<int>(at - all.begin()) : -1);
 }
 

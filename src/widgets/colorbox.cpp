@@ -6,6 +6,7 @@
 #include <QStylePainter>
 
 #include "widgets/pictures.h"
+#include "widgets/uikit.h"
 
 namespace kelm {
 

@@ -12,6 +12,10 @@
 
 namespace kelm {
 
+bool ListLess(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
 // Each text is folded once into a key of bytes, and the keys are sorted: folding both
 // texts in every comparison was several times slower, and a catalog of ten thousand
 // names makes about a hundred and thirty thousand comparisons per list.  Keys are kept

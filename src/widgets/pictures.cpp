@@ -9,6 +9,8 @@
 #include <iterator>
 #include <memory>
 
+#include "widgets/uikit.h"
+
 namespace kelm {
 
 namespace {
@@ -96,8 +98,6 @@ QColor Look(QColor c, bool disabled) {
 }
 
 }  // namespace
-
-QColor ToQColor(Color color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 
 QIcon ShowHideIcon() {
     return TwoLooks(QSize(32, 18), [](QPainter& p, bool off) {

@@ -20,7 +20,4 @@ QIcon ColorSwatchIcon(Color color, int size = 16);
 QPixmap ProgramPicture(QSize size);
 QIcon ProgramIcon();
 
-// A Qt colour from the program's 0x00BBGGRR layout; the unused high byte is ignored.
-QColor ToQColor(Color color);
-
 }  // namespace kelm

@@ -8,6 +8,8 @@
 
 namespace kelm {
 
+QColor ToQColor(Color color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
+
 QString FromCp1251(const std::string& bytes) {
     // Our own table, like ToCp1251: every byte comes back unchanged, and a catalog of ten
     // thousand names decodes without a codec lookup per name.  Every Windows-1251

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "base/colors.h"
 #include "base/messages.h"
 
 class QWidget;
@@ -17,7 +21,21 @@ std::optional<std::string> ToCp1251(const QString& text);
 // Lossy variant for texts that can only have come from the catalog (list items).
 std::string ToCp1251Lossy(const QString& text);
 
-inline QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
+// The program's own texts (captions, messages, number text) are UTF-8.
+inline QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A Qt colour from the program's 0x00BBGGRR layout; the unused high byte is ignored.
+QColor ToQColor(Color color);
+
+// Gives a control its designer name as its objectName and puts it at its design place.
+template <class W>
+W* Place(W* widget, const char* name, QRect place) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(place);
+    return widget;
+}
 
 // Real message boxes, parented to the active window.
 class QtMessages : public Messages {

@@ -26,9 +26,7 @@ QStringList RandomTexts(const QList<QString>& alphabet, int count, unsigned seed
 // of adding.
 void ExpectSortedAsQtCompares(QStringList items) {
     QStringList expected = items;
-    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(expected.begin(), expected.end(), ListLess);
     SortLikeAList(items);
     EXPECT_EQ(items, expected);
 }
