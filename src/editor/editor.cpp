@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -243,6 +244,18 @@ void TForm2::BuildControls() {
     connect(ComboBox1, &NameComboBox::UserChanged, this, &TForm2::ComboBox1Change);
     connect(ComboBox2, &PickComboBox::UserChanged, this, &TForm2::ComboBox2Change);
     connect(ComboBox3, &NameComboBox::UserChanged, this, &TForm2::ComboBox3Change);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Only the window's close command closes the editor.  Escape reaches the dialog when
+    // no control wanted it, for instance after it was pressed to drop a completion; closing
+    // then would lose what was typed but not added.  An open list's popup still takes its
+    // own Escape before the dialog sees it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {

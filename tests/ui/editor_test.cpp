@@ -576,16 +576,35 @@ TEST_F(EditorClose, ClosingWritesTheCatalogEvenWithoutChanges) {
     EXPECT_EQ(FileBytes(DatPath()), "Riads\r\nParas\r\n_\r\n3,9\r\nKoless\r\n");
 }
 
-TEST_F(EditorClose, EscapeClosesAndWritesWhatWasEdited) {
+TEST_F(EditorClose, EscapeNeitherClosesNorLosesWhatWasTyped) {
+    AddTyre(Cp("Ёжик"), 1400);
     Open();
-    TypeName("ComboBox3", QStringLiteral("Ёж"));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    TypeName("ComboBox3", QStringLiteral("Ёж"));         // completed to "Ёжик"
+    QTest::keyClick(List("ComboBox3"), Qt::Key_Delete);  // the completion dropped
     TypeSpin("SE3", "1501");
-    Click("Button3");
-    QFile::remove(QString::fromStdString(DatPath()));
+    QTest::keyClick(Spin("SE3"), Qt::Key_Escape);
+    QTest::keyClick(List("ComboBox3"), Qt::Key_Escape);
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(FileBytes(DatPath()), "<missing>");  // not closed: nothing written yet
+    EXPECT_EQ(List("ComboBox3")->currentText(), QStringLiteral("Ёж"));
+    EXPECT_EQ(Spin("SE3")->text(), "1501");
+
+    // Escape still closes an open list's popup, and only that.
+    QComboBox* box = List("ComboBox3");
+    box->showPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box->view()->window()));
+    QTest::keyClick(box->view(), Qt::Key_Escape);
+    EXPECT_FALSE(box->view()->window()->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+
+    Click("Button3");
+    dialog->close();  // the close box
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(FileBytes(DatPath()),
-              QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
+    EXPECT_EQ(FileBytes(DatPath()), QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\xE8\xEA"
+                                               "\r\n1400\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
 }
 
 TEST_F(EditorClose, EnterInAFieldNeitherAddsNorCloses) {
