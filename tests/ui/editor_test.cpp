@@ -150,6 +150,18 @@ TEST_F(EditorFill, ListsAreSortedAsTextAndShowTheirFirstItem) {
     EXPECT_TRUE(messages.asked.empty());
 }
 
+TEST_F(EditorFill, RowShownCutIsStoredAsShownByAddAndYes) {
+    AddRow(Cp("Длинный"), {12.5, 3.5454, 1.4, 1, 0.8, 0});
+    Open();
+    ASSERT_EQ(Field("ME1"), "1,5  ");
+    ASSERT_EQ(Field("ME2"), "3,545");
+    messages.answers = {true};
+    Click("Button1");
+    EXPECT_EQ(Asked(), std::vector<std::string>{kOverwrite.toStdString()});
+    EXPECT_EQ(catalog.Rows.Count(), 1u);
+    EXPECT_EQ(catalog.Rows[0].Ratios, (std::array<double, 6>{1.5, 3.545, 1.4, 1, 0.8, 0}));
+}
+
 TEST_F(EditorFill, StoredPerimeterOutsideTheRangeShowsClampedAndIsStoredClamped) {
     AddTyre("T", 250000);
     Open();
@@ -437,8 +449,8 @@ TEST_F(EditorPairs, DeleteClearsTheFieldAndSelectsThePreviousPair) {
     AddPair(3.9);
     AddPair(10.5);
     Open();
-    TypeField("ME21", "5");
     QTest::keyClick(List("ComboBox2"), Qt::Key_End);  // "4,1", item 2
+    TypeField("ME21", "5");  // after the pick, which cleared the field itself
     messages.answers = {true};
     Click("Button5");
     EXPECT_EQ(Items("ComboBox2"), QStringList({"10,5", "3,9"}));
@@ -509,6 +521,18 @@ TEST_F(EditorTyres, AddReplaceAndDeleteTyres) {
     EXPECT_TRUE(catalog.Tyres.Empty());
     EXPECT_EQ(catalog.CurrentTyre, nullptr);
     EXPECT_EQ(Spin("SE3")->text(), "0");
+}
+
+TEST_F(EditorTyres, NoToTheOverwriteQuestionRestoresThePerimeter) {
+    AddTyre("B", 1800);
+    Open();
+    TypeSpin("SE3", "1900");
+    messages.answers = {false};
+    Click("Button3");
+    EXPECT_EQ(Asked(), std::vector<std::string>{kOverwrite.toStdString()});
+    EXPECT_EQ(catalog.Tyres[0].Perimeter, 1800);
+    EXPECT_EQ(Spin("SE3")->Value(), 1800);
+    EXPECT_EQ(Spin("SE3")->text(), "1800");
 }
 
 TEST_F(EditorTyres, CalculatorCountsBothSidewallsAndOnlyChangesThePerimeterField) {
