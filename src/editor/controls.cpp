@@ -188,7 +188,13 @@ void MaskEdit::contextMenuEvent(QContextMenuEvent* event) {
 
 bool NameComboBox::NameEdit::event(QEvent* event) {
     switch (event->type()) {
-        case QEvent::KeyPress:
+        case QEvent::KeyPress: {
+            // Undo and redo only bring back texts the field has held, a long one included.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+                return QLineEdit::event(event);
+            break;
+        }
         case QEvent::InputMethod:
         case QEvent::Drop:
         case QEvent::ContextMenu:         // its menu's paste

@@ -504,6 +504,12 @@ TEST_F(EditorLongNames, TypingAndPastingStopAt255Characters) {
     TypeKeys(box, "x");
     EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('3')).left(299));
 
+    // Undo brings the long name back whole.
+    TypeName("ComboBox1", "Q");
+    ASSERT_EQ(box->currentText(), "Q");
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('3')).left(299));
+
     TypeName("ComboBox1", QString(300, QChar(u'Я')));
     EXPECT_EQ(box->currentText(), QString(255, QChar(u'Я')));
 
