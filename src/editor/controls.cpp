@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 
 #include "base/numtext.h"
 #include "widgets/listorder.h"
@@ -180,12 +181,69 @@ void MaskEdit::contextMenuEvent(QContextMenuEvent* event) {
 // ---------------------------------------------------------------------------------------
 // NameComboBox
 
+bool NameComboBox::NameEdit::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress: {
+            // Undo and redo only bring back texts the field has held, a long one included.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+                return QLineEdit::event(event);
+            break;
+        }
+        case QEvent::InputMethod:
+        case QEvent::Drop:
+        case QEvent::ContextMenu:         // its menu's paste
+        case QEvent::MouseButtonRelease:  // pasting the selection with the middle button
+            break;
+        default:
+            return QLineEdit::event(event);
+    }
+    ++userEditing_;
+    struct Done {
+        int& count;
+        ~Done() { --count; }
+    } done{userEditing_};
+    return QLineEdit::event(event);
+}
+
+QValidator::State NameComboBox::TypedLengthValidator::validate(QString& input, int& pos) const {
+    const NameEdit* edit = list_.edit_;
+    const QString& before = edit->Before();
+    const qsizetype limit = std::max<qsizetype>(list_.MaxTyped(), before.size());
+    if (!edit->UserEditing() || input.size() <= limit) return Acceptable;
+    // The change is what lies between the parts the old and the new text share at their
+    // ends; only its inserted part is cut.
+    const qsizetype shorter = std::min(input.size(), before.size());
+    qsizetype prefix = 0;
+    while (prefix < shorter && input[prefix] == before[prefix]) ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           input[input.size() - 1 - suffix] == before[before.size() - 1 - suffix])
+        ++suffix;
+    const qsizetype keep = limit - prefix - suffix;
+    // Nothing of it fits: refused as a whole, like a key at a full field.
+    if (keep == 0 && prefix + suffix == before.size()) return Invalid;
+    input = input.left(prefix) + input.mid(prefix, keep) + input.right(suffix);
+    pos = int(prefix + keep);
+    return Acceptable;
+}
+
 NameComboBox::NameComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
+    edit_ = new NameEdit(this);
+    setLineEdit(edit_);
+    // No length limit of the line edit itself: it would cut a long name shown from the
+    // catalog; what the user types is held by the validator instead.
+    edit_->setMaxLength(std::numeric_limits<int>::max());
+    edit_->setValidator(new TypedLengthValidator(*this, edit_));
+    // Read back from the edit rather than taken from the signal: a completion changes the
+    // text again before the signal of the typed text has reached everyone.
+    connect(edit_, &QLineEdit::textChanged, edit_,
+            [edit = edit_] { edit->NoteText(edit->text()); });
     setCompleter(nullptr);  // our own completion, to the item's exact text
     setInsertPolicy(QComboBox::NoInsert);
-    lineEdit()->installEventFilter(this);
-    connect(lineEdit(), &QLineEdit::textEdited, this, &NameComboBox::OnTextEdited);
+    edit_->installEventFilter(this);
+    connect(edit_, &QLineEdit::textEdited, this, &NameComboBox::OnTextEdited);
     connect(this, &QComboBox::activated, this, &NameComboBox::UserChanged);
 }
 
@@ -212,6 +270,7 @@ void NameComboBox::OnTextEdited(const QString& text) {
         const int i = FirstItemStartingWith(this, text);
         if (i >= 0) {
             const QString item = itemText(i);
+            const NameEdit::ProgramChange completing(edit_);
             edit->setText(item);
             edit->setSelection(int(item.size()), int(text.size() - item.size()));
         }

@@ -65,10 +65,16 @@ class MaskEdit : public QLineEdit {
 // An editable, sorted drop-down list of names.  Typing completes the text to the first
 // item that begins with it (letter case ignored) and selects the completed part, so that
 // typing on replaces it; deleting does not complete.
+// What the user types, pastes or drops is held to MaxTyped() characters (a longer paste is
+// cut), while a text the program puts there, an item or a completion, is shown whole: the
+// catalog file holds names of any length, and a long one must still be found and replaced.
 class NameComboBox : public QComboBox {
     Q_OBJECT
   public:
     explicit NameComboBox(QWidget* parent = nullptr);
+
+    void SetMaxTyped(int count) { maxTyped_ = count; }
+    int MaxTyped() const { return maxTyped_; }
 
   signals:
     // The user changed the text: typing (after completion), or picking an item.
@@ -81,8 +87,49 @@ class NameComboBox : public QComboBox {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The list's line edit, which knows whether a change comes from the user.
+    class NameEdit : public QLineEdit {
+      public:
+        explicit NameEdit(QWidget* parent) : QLineEdit(parent) {}
+        // True while the user's own input (keys, input method, paste, drop) is handled.
+        bool UserEditing() const { return userEditing_ > 0; }
+        // The text as it was before the change that is being checked.
+        const QString& Before() const { return before_; }
+        void NoteText(const QString& text) { before_ = text; }
+        // The program's own change in the middle of the user's (a completion).
+        struct ProgramChange {
+            NameEdit* edit;
+            int saved;
+            explicit ProgramChange(NameEdit* e) : edit(e), saved(e->userEditing_) {
+                e->userEditing_ = 0;
+            }
+            ~ProgramChange() { edit->userEditing_ = saved; }
+        };
+
+      protected:
+        bool event(QEvent* event) override;
+
+      private:
+        int userEditing_ = 0;
+        QString before_;
+    };
+
+    // Cuts what the user put in so that the text is no longer than MaxTyped(), or than it
+    // already was.
+    class TypedLengthValidator : public QValidator {
+      public:
+        explicit TypedLengthValidator(const NameComboBox& list, QObject* parent)
+            : QValidator(parent), list_(list) {}
+        State validate(QString& input, int& pos) const override;
+
+      private:
+        const NameComboBox& list_;
+    };
+
     void OnTextEdited(const QString& text);
 
+    NameEdit* edit_ = nullptr;
+    int maxTyped_ = 255;
     bool typing_ = false;
 };
 

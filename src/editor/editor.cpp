@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,7 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kTeal(0, 128, 128);
 const QColor kBlue(0, 0, 255);
+// What the user can type into a name; longer names from the catalog file are kept whole.
 constexpr int kNameMaxLength = 255;
 
 // What a ratio field shows when there is no gear row to show: "0,000".
@@ -162,7 +164,7 @@ void TForm2::BuildControls() {
     MakeLabel(GroupBox1, "Label7", "Название", 56, 24);
     ComboBox1 = Place(new NameComboBox(GroupBox1), "ComboBox1", 24, 40, 145, 24);
     ComboBox1->setToolTip(QStringLiteral("Название ряда КПП "));
-    ComboBox1->lineEdit()->setMaxLength(kNameMaxLength);
+    ComboBox1->SetMaxTyped(kNameMaxLength);
     static const char* const kGearHints[6] = {
         "Передаточное число 1 передачи", "Передаточное число 2 передачи",
         "Передаточное число 3 передачи", "Передаточное число 4 передачи",
@@ -204,7 +206,7 @@ void TForm2::BuildControls() {
     MakeLabel(GroupBox3, "Label9", "Периметр (мм.)", 192, 16);
     ComboBox3 = Place(new NameComboBox(GroupBox3), "ComboBox3", 24, 33, 161, 24);
     ComboBox3->setToolTip(QStringLiteral("Название резины"));
-    ComboBox3->lineEdit()->setMaxLength(kNameMaxLength);
+    ComboBox3->SetMaxTyped(kNameMaxLength);
     SE3 = MakeSpin(GroupBox3, "SE3", 100000, 5, 200, 31, 65, 26);
     SE3->setToolTip(QStringLiteral("Периметр резины по окружности"));
     Button3 = MakeButton(GroupBox3, "Button3", "Добавить", "Добавить/Заменить запись", AddIcon(),
@@ -241,6 +243,18 @@ void TForm2::BuildControls() {
     connect(ComboBox1, &NameComboBox::UserChanged, this, &TForm2::ComboBox1Change);
     connect(ComboBox2, &PickComboBox::UserChanged, this, &TForm2::ComboBox2Change);
     connect(ComboBox3, &NameComboBox::UserChanged, this, &TForm2::ComboBox3Change);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    // Only the window's close command closes the editor.  Escape reaches the dialog when
+    // no control wanted it, for instance after it was pressed to drop a completion; closing
+    // then would lose what was typed but not added.  An open list's popup still takes its
+    // own Escape before the dialog sees it.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -333,7 +347,8 @@ bool TForm2::FindTyreNamed(const QString& name) {
 void TForm2::Button1Click() {
     RunHandler([this] {
         const QString name = ComboBox1->currentText();
-        if (!NameCanBeStored(name)) return;
+        // A name the catalog holds is never refused: it came from the file, which keeps
+        // it, and its record must stay replaceable.
         if (FindRowNamed(name)) {
             if (ErrEstZapis()) {
                 // Each ratio is stored as soon as it is read: an unreadable field stops
@@ -342,6 +357,7 @@ void TForm2::Button1Click() {
                     catalog_.CurrentRow->Ratios[i] = ME[i]->Value();
             }
         } else {
+            if (!NameCanBeStored(name)) return;
             auto row = std::make_unique<Riad>();
             row->Name = *ToCp1251(name);
             for (std::size_t i = 0; i < ME.size(); ++i) row->Ratios[i] = ME[i]->Value();
@@ -356,10 +372,10 @@ void TForm2::Button1Click() {
 void TForm2::Button3Click() {
     RunHandler([this] {
         const QString name = ComboBox3->currentText();
-        if (!NameCanBeStored(name)) return;
-        if (FindTyreNamed(name)) {
+        if (FindTyreNamed(name)) {  // held already: never refused, as for rows
             if (ErrEstZapis()) catalog_.CurrentTyre->Perimeter = ClampedValue(SE3);
         } else {
+            if (!NameCanBeStored(name)) return;
             auto tyre = std::make_unique<Koles>();
             tyre->Name = *ToCp1251(name);
             tyre->Perimeter = ClampedValue(SE3);

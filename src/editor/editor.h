@@ -17,8 +17,9 @@ class PickComboBox;
 class SpinEdit;
 
 // The catalog editor, "Настройка": gear rows, main pairs and tyres are added, replaced and
-// deleted here, acting at once on the catalog; there is no cancel.  Closing the dialog
-// (its close box or Escape) writes the whole catalog file.  The main window runs it with
+// deleted here, acting at once on the catalog; there is no cancel.  Only the window's close
+// command (its close box, or the system's close keystroke) closes the dialog, never
+// Escape, and closing writes the whole catalog file.  The main window runs it with
 //     TForm2 dlg(TheCatalog(), datPath, this); dlg.FormCreate();
 // Every control carries its designer name as its objectName.
 class TForm2 : public QDialog {
@@ -58,6 +59,7 @@ class TForm2 : public QDialog {
     void done(int result) override;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -29,11 +29,9 @@ std::optional<std::string> CatalogNameProblem(std::string_view name) {
             return std::string("Название не может содержать перевод строки.");
         }
     }
-    for (char c : name) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F) {
-            return std::string("Название не может содержать управляющие символы.");
-        }
+    // The reader takes a 0x1A at the start of a line as the end of the file.
+    if (!name.empty() && name.front() == '\x1A') {
+        return std::string("Название не может начинаться с символа конца файла (Ctrl+Z).");
     }
     if (Utf8ToCp1251(name)) return std::nullopt;
 

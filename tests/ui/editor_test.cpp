@@ -79,8 +79,8 @@ TEST_F(EditorLayout, ControlsSitWhereDesignedWithTheirHints) {
     EXPECT_NE(Spin("SE4")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
     EXPECT_NE(Spin("SE3")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
 
-    EXPECT_EQ(List("ComboBox1")->lineEdit()->maxLength(), 255);
-    EXPECT_EQ(List("ComboBox3")->lineEdit()->maxLength(), 255);
+    EXPECT_EQ(Get<NameComboBox>("ComboBox1")->MaxTyped(), 255);
+    EXPECT_EQ(Get<NameComboBox>("ComboBox3")->MaxTyped(), 255);
     EXPECT_FALSE(List("ComboBox2")->isEditable());
     struct Range {
         const char* name;
@@ -148,6 +148,18 @@ TEST_F(EditorFill, ListsAreSortedAsTextAndShowTheirFirstItem) {
     EXPECT_EQ(List("ComboBox3")->currentText(), QStringLiteral("Бл 85 165/70-13"));
     EXPECT_EQ(Spin("SE3")->Value(), 1763);
     EXPECT_TRUE(messages.asked.empty());
+}
+
+TEST_F(EditorFill, RowShownCutIsStoredAsShownByAddAndYes) {
+    AddRow(Cp("Длинный"), {12.5, 3.5454, 1.4, 1, 0.8, 0});
+    Open();
+    ASSERT_EQ(Field("ME1"), "1,5  ");
+    ASSERT_EQ(Field("ME2"), "3,545");
+    messages.answers = {true};
+    Click("Button1");
+    EXPECT_EQ(Asked(), std::vector<std::string>{kOverwrite.toStdString()});
+    EXPECT_EQ(catalog.Rows.Count(), 1u);
+    EXPECT_EQ(catalog.Rows[0].Ratios, (std::array<double, 6>{1.5, 3.545, 1.4, 1, 0.8, 0}));
 }
 
 TEST_F(EditorFill, StoredPerimeterOutsideTheRangeShowsClampedAndIsStoredClamped) {
@@ -364,8 +376,9 @@ TEST_F(EditorRows, DeletingTheLastRowShowsTheEmptyState) {
 
 TEST_F(EditorRows, NamesTheFileCannotHoldAreRefusedWithAReason) {
     Open();
-    for (const QString& name : {QStringLiteral("Riads"), QStringLiteral("_"),
-                                QStringLiteral("Шина 漢字"), QStringLiteral("Два\nряда")}) {
+    for (const QString& name :
+         {QStringLiteral("Riads"), QStringLiteral("_"), QStringLiteral("Шина 漢字"),
+          QStringLiteral("Два\nряда"), QStringLiteral("Два\rряда"), QStringLiteral("\x1AКонец")}) {
         messages.shown.clear();
         List("ComboBox1")->setEditText(name);
         Click("Button1");
@@ -379,6 +392,138 @@ TEST_F(EditorRows, NamesTheFileCannotHoldAreRefusedWithAReason) {
     EXPECT_TRUE(catalog.Tyres.Empty());
     EXPECT_NE(messages.shown.back().text.find("Koless"), std::string::npos);
     EXPECT_TRUE(messages.asked.empty());
+}
+
+TEST_F(EditorRows, ControlCharactersTheFileKeepsAreAccepted) {
+    Open();
+    for (const QString& name :
+         {QStringLiteral("ВАЗ\t2108"), QStringLiteral("\x01"), QStringLiteral("Ко\x1Aнец")}) {
+        List("ComboBox1")->setEditText(name);
+        Click("Button1");
+        EXPECT_TRUE(messages.shown.empty()) << name.toStdString();
+    }
+    ASSERT_EQ(catalog.Rows.Count(), 3u);
+    EXPECT_EQ(catalog.Rows[0].Name, Cp("ВАЗ\t2108"));
+    EXPECT_EQ(catalog.Rows[2].Name, Cp("Ко\x1Aнец"));
+    List("ComboBox3")->setEditText(QStringLiteral("Бл\t85"));
+    Click("Button3");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(catalog.Tyres.Count(), 1u);
+}
+
+TEST_F(EditorRows, ANameTheCatalogHoldsIsNeverRefused) {
+    AddRow(Cp("ВАЗ\t2108"), {3.67, 2.1, 1.36, 1, 0.82, 0});  // a tab, as a file can hold
+    AddRow("Riads", {1, 0, 0, 0, 0, 0});                     // held however it got there
+    AddTyre("Koless", 1800);
+    Open();
+    for (const QString& name : {QStringLiteral("ВАЗ\t2108"), QStringLiteral("Riads")}) {
+        List("ComboBox1")->setEditText(name);
+        TypeField("ME6", ",5");
+        messages.answers = {true};
+        Click("Button1");
+        EXPECT_TRUE(messages.shown.empty()) << name.toStdString();
+    }
+    EXPECT_EQ(Asked().size(), 2u);
+    EXPECT_EQ(catalog.Rows.Count(), 2u);
+    EXPECT_DOUBLE_EQ(catalog.Rows[0].Ratios[5], 0.5);
+    EXPECT_DOUBLE_EQ(catalog.Rows[1].Ratios[5], 0.5);
+
+    List("ComboBox3")->setEditText(QStringLiteral("Koless"));
+    TypeSpin("SE3", "1900");
+    messages.answers = {true};
+    Click("Button3");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(catalog.Tyres[0].Perimeter, 1900);
+}
+
+// The catalog file holds names of any length; 255 characters is only what can be typed.
+using EditorLongNames = EditorFixture;
+
+std::string LongName(char last) { return std::string(299, 'L') + last; }
+
+TEST_F(EditorLongNames, ALongRowIsShownReplacedAndDeletedWhole) {
+    AddRow("A", {1, 0, 0, 0, 0, 0});
+    AddRow(LongName('1'), {3.5, 2, 1.4, 1, 0.8, 0});
+    Open();
+    QComboBox* box = List("ComboBox1");
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('1')));
+    EXPECT_EQ(Field("ME1"), "3,5  ");
+
+    TypeField("ME1", "4");
+    messages.answers = {true};
+    Click("Button1");
+    EXPECT_EQ(Asked(), std::vector<std::string>{kOverwrite.toStdString()});
+    ASSERT_EQ(catalog.Rows.Count(), 2u);
+    EXPECT_DOUBLE_EQ(catalog.Rows[1].Ratios[0], 4);
+    EXPECT_EQ(box->count(), 2);
+
+    messages.answers = {true};
+    Click("Button4");
+    ASSERT_EQ(catalog.Rows.Count(), 1u);
+    EXPECT_EQ(catalog.Rows[0].Name, "A");
+    EXPECT_EQ(Items("ComboBox1"), QStringList({"A"}));
+}
+
+TEST_F(EditorLongNames, ALongTyreIsShownCompletedReplacedAndDeletedWhole) {
+    AddTyre(LongName('2'), 1800);
+    AddTyre("M", 1500);
+    Open();
+    QComboBox* box = List("ComboBox3");
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('2')));
+    EXPECT_EQ(Spin("SE3")->Value(), 1800);
+    TypeName("ComboBox3", "M");
+    EXPECT_EQ(Spin("SE3")->Value(), 1500);
+    TypeName("ComboBox3", "l");  // completed to the whole long name
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('2')));
+    EXPECT_EQ(Spin("SE3")->Value(), 1800);
+
+    TypeSpin("SE3", "1900");
+    messages.answers = {true};
+    Click("Button3");
+    ASSERT_EQ(catalog.Tyres.Count(), 2u);
+    EXPECT_EQ(catalog.Tyres[0].Perimeter, 1900);
+
+    messages.answers = {true};
+    Click("Button6");
+    ASSERT_EQ(catalog.Tyres.Count(), 1u);
+    EXPECT_EQ(catalog.Tyres[0].Name, "M");
+}
+
+TEST_F(EditorLongNames, TypingAndPastingStopAt255Characters) {
+    AddRow(LongName('3'), {3.5, 2, 1.4, 1, 0.8, 0});
+    Open();
+    QComboBox* box = List("ComboBox1");
+    QLineEdit* edit = box->lineEdit();
+    // A long name shown can be shortened, but not made longer.
+    edit->end(false);
+    TypeKeys(box, "x");
+    EXPECT_EQ(box->currentText().size(), 300);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(box->currentText().size(), 299);
+    TypeKeys(box, "x");
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('3')).left(299));
+
+    // Undo brings the long name back whole.
+    TypeName("ComboBox1", "Q");
+    ASSERT_EQ(box->currentText(), "Q");
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QString::fromStdString(LongName('3')).left(299));
+
+    TypeName("ComboBox1", QString(300, QChar(u'Я')));
+    EXPECT_EQ(box->currentText(), QString(255, QChar(u'Я')));
+
+    // A paste is cut to what fits, the text after the cursor kept.
+    box->setEditText(QStringLiteral("AB"));
+    edit->setCursorPosition(1);
+    QApplication::clipboard()->setText(QString(300, QChar(u'z')));
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QStringLiteral("A") + QString(253, QChar(u'z')) + "B");
+    EXPECT_EQ(edit->cursorPosition(), 254);
+
+    Click("Button1");  // a new row with the 255 characters
+    ASSERT_EQ(catalog.Rows.Count(), 2u);
+    EXPECT_EQ(catalog.Rows[1].Name.size(), 255u);
 }
 
 using EditorPairs = EditorFixture;
@@ -437,8 +582,8 @@ TEST_F(EditorPairs, DeleteClearsTheFieldAndSelectsThePreviousPair) {
     AddPair(3.9);
     AddPair(10.5);
     Open();
-    TypeField("ME21", "5");
     QTest::keyClick(List("ComboBox2"), Qt::Key_End);  // "4,1", item 2
+    TypeField("ME21", "5");  // after the pick, which cleared the field itself
     messages.answers = {true};
     Click("Button5");
     EXPECT_EQ(Items("ComboBox2"), QStringList({"10,5", "3,9"}));
@@ -511,6 +656,18 @@ TEST_F(EditorTyres, AddReplaceAndDeleteTyres) {
     EXPECT_EQ(Spin("SE3")->text(), "0");
 }
 
+TEST_F(EditorTyres, NoToTheOverwriteQuestionRestoresThePerimeter) {
+    AddTyre("B", 1800);
+    Open();
+    TypeSpin("SE3", "1900");
+    messages.answers = {false};
+    Click("Button3");
+    EXPECT_EQ(Asked(), std::vector<std::string>{kOverwrite.toStdString()});
+    EXPECT_EQ(catalog.Tyres[0].Perimeter, 1800);
+    EXPECT_EQ(Spin("SE3")->Value(), 1800);
+    EXPECT_EQ(Spin("SE3")->text(), "1800");
+}
+
 TEST_F(EditorTyres, CalculatorCountsBothSidewallsAndOnlyChangesThePerimeterField) {
     AddTyre("T", 1500);
     Open();
@@ -576,16 +733,35 @@ TEST_F(EditorClose, ClosingWritesTheCatalogEvenWithoutChanges) {
     EXPECT_EQ(FileBytes(DatPath()), "Riads\r\nParas\r\n_\r\n3,9\r\nKoless\r\n");
 }
 
-TEST_F(EditorClose, EscapeClosesAndWritesWhatWasEdited) {
+TEST_F(EditorClose, EscapeNeitherClosesNorLosesWhatWasTyped) {
+    AddTyre(Cp("Ёжик"), 1400);
     Open();
-    TypeName("ComboBox3", QStringLiteral("Ёж"));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    TypeName("ComboBox3", QStringLiteral("Ёж"));         // completed to "Ёжик"
+    QTest::keyClick(List("ComboBox3"), Qt::Key_Delete);  // the completion dropped
     TypeSpin("SE3", "1501");
-    Click("Button3");
-    QFile::remove(QString::fromStdString(DatPath()));
+    QTest::keyClick(Spin("SE3"), Qt::Key_Escape);
+    QTest::keyClick(List("ComboBox3"), Qt::Key_Escape);
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(FileBytes(DatPath()), "<missing>");  // not closed: nothing written yet
+    EXPECT_EQ(List("ComboBox3")->currentText(), QStringLiteral("Ёж"));
+    EXPECT_EQ(Spin("SE3")->text(), "1501");
+
+    // Escape still closes an open list's popup, and only that.
+    QComboBox* box = List("ComboBox3");
+    box->showPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box->view()->window()));
+    QTest::keyClick(box->view(), Qt::Key_Escape);
+    EXPECT_FALSE(box->view()->window()->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
+
+    Click("Button3");
+    dialog->close();  // the close box
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(FileBytes(DatPath()),
-              QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
+    EXPECT_EQ(FileBytes(DatPath()), QByteArray("Riads\r\nParas\r\nKoless\r\n_\r\n\xA8\xE6\xE8\xEA"
+                                               "\r\n1400\r\n_\r\n\xA8\xE6\r\n1501\r\n"));
 }
 
 TEST_F(EditorClose, EnterInAFieldNeitherAddsNorCloses) {

@@ -107,7 +107,7 @@ TEST_F(MainWindowEditor, DeletedItemsGiveWayByPositionAndTheirCurvesGo) {
     EXPECT_EQ(TheCatalog().CurrentTyre, nullptr);
 }
 
-TEST_F(MainWindowEditor, EscapeClosesTheEditorAndTheFileIsWrittenUnchanged) {
+TEST_F(MainWindowEditor, EscapeLeavesTheEditorOpenAndItsCloseBoxWritesTheFile) {
     WriteCatalog(SampleCatalogFile(','));
     TForm1& f = Open();
     std::filesystem::remove(CatalogPath());
@@ -118,6 +118,10 @@ TEST_F(MainWindowEditor, EscapeClosesTheEditorAndTheFileIsWrittenUnchanged) {
         ran = true;
         EXPECT_EQ(editor->windowTitle(), Ru("Настройка"));
         QTest::keyClick(editor, Qt::Key_Escape);
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), editor);
+        EXPECT_FALSE(std::filesystem::exists(CatalogPath()));
+        editor->close();
     });
     f.N3->trigger();
     EXPECT_TRUE(ran);
