@@ -115,12 +115,21 @@ void TextReader::ReadLine(std::string& line) {
 }
 
 std::optional<FileVersion> TextReader::WholeFileVersion() {
-    if (fd_ < 0) return std::nullopt;
-    // The rest goes through the buffer without being parsed; the lines are done with.
-    pos_ = len_;
-    while (!failed_ && Fill()) pos_ = len_;
-    if (failed_) return std::nullopt;
-    return FileVersion::Of(hash_);
+    if (fd_ < 0 || failed_) return std::nullopt;
+    // The rest goes through the buffer without being parsed: the lines are done with.  A
+    // failure here only leaves the version unknown; the load itself has what it read.
+    pos_ = len_ = 0;
+    ended_ = true;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        if (n > 0) {
+            hash_.Add(buffer_.data(), static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            return FileVersion::Of(hash_);
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
 }
 
 void TextReader::Close() {
