@@ -1,26 +1,25 @@
 #include "catalog/catalogfile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string_view>
-#include <system_error>
 
+#include "base/contenthash.h"
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/numtext.h"
+#include "base/safefile.h"
 #include "catalog/textfile.h"
 
 namespace kelm {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -161,96 +160,62 @@ std::string NameLine(const std::string& name) {
     return line;
 }
 
-void WriteCatalog(TextWriter& out, const Catalog& catalog) {
-    out.WriteLine(kRowsLine);
+// The whole file as the program writes it, every line ended by CR LF.
+std::string CatalogText(const Catalog& catalog) {
+    std::string text;
+    const auto line = [&text](std::string_view l) {
+        text.append(l);
+        text.append("\r\n");
+    };
+    line(kRowsLine);
     for (const auto& row : catalog.Rows) {
-        out.WriteLine(kRecordLine);
-        out.WriteLine(NameLine(row->Name));
-        for (double ratio : row->Ratios) out.WriteLine(FloatToStr(ratio));
+        line(kRecordLine);
+        line(NameLine(row->Name));
+        for (double ratio : row->Ratios) line(FloatToStr(ratio));
     }
-    out.WriteLine(kPairsLine);
+    line(kPairsLine);
     for (const auto& pair : catalog.Pairs) {
-        out.WriteLine(kRecordLine);
-        out.WriteLine(FloatToStr(*pair));
+        line(kRecordLine);
+        line(FloatToStr(*pair));
     }
-    out.WriteLine(kTyresLine);
+    line(kTyresLine);
     for (const auto& tyre : catalog.Tyres) {
-        out.WriteLine(kRecordLine);
-        out.WriteLine(NameLine(tyre->Name));
-        out.WriteLine(IntToStr(tyre->Perimeter));
+        line(kRecordLine);
+        line(NameLine(tyre->Name));
+        line(IntToStr(tyre->Perimeter));
     }
+    return text;
 }
 
-// Leaves a failure of a file-system call pending for CheckIO; true when there was one.
-bool Reported(const std::error_code& ec) {
-    if (!ec) return false;
-    SetIOError(ec.value() != 0 ? ec.value() : EIO);
-    return true;
+// What this program last read from or wrote to each catalog path: the version it knows.
+// When the file holds something else at the next save, another program (another copy of
+// Kelm, most likely) has written it meanwhile, and saving over it would silently undo that
+// program's edits.  A path whose content could not be told (the load could not open or read
+// it) has no entry and is not judged.
+//
+// The bytes are compared through a hash rather than by size and modification time: two
+// saves within the file system's clock step, or one that keeps the size, would look
+// unchanged by time and size alone.
+std::map<std::string, FileVersion>& KnownVersions() {
+    static std::map<std::string, FileVersion> versions;
+    return versions;
 }
 
-// The file a save really replaces: a symbolic link is followed, so that the link stays
-// and the file it names gets the new catalog.
-std::string SaveTarget(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(path, ec)) return path;
-    const fs::path target = fs::canonical(path, ec);
-    return ec ? path : target.string();
+// Whether the file now holds something other than the version this program knows, so
+// that it has to be kept before the save replaces it.  A file that is gone has nothing to
+// keep; one that cannot be read now counts as changed, to be on the safe side.
+bool ChangedBehindOurBack(const std::string& path) {
+    const auto known = KnownVersions().find(path);
+    if (known == KnownVersions().end()) return false;
+    const std::optional<FileVersion> now = ReadFileVersion(path);
+    if (now && !now->exists) return false;
+    return !now || *now != known->second;
 }
 
-// Keeps the current file as "<file>.bak", replacing an older one only once the new copy
-// is complete.  A hard link costs no space; where the file system has none, a copy.
-bool KeepBackup(const std::string& file) {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return !Reported(ec);
-    const std::string backup = file + ".bak";
-    const std::string partial = backup + ".tmp";
-    fs::remove(partial, ec);
-    fs::create_hard_link(file, partial, ec);
-    if (ec) fs::copy_file(file, partial, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::rename(partial, backup, ec);
-    if (Reported(ec)) {
-        fs::remove(partial, ec);
-        return false;
-    }
-    return true;
-}
-
-void SyncFolderOf(const std::string& file) {
-    fs::path folder = fs::path(file).parent_path();
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// Writing into the file in place would fail on a catalog the user has made read-only;
-// renaming over it would not, so that is checked first.
-bool MayReplace(const std::string& file) {
-    if (::access(file.c_str(), W_OK) == 0 || errno == ENOENT) return true;
-    SetIOError(errno);
-    return false;
-}
-
-bool WriteFresh(const Catalog& catalog, const std::string& fresh) {
-    TextWriter out;
-    out.Create(fresh);
-    WriteCatalog(out, catalog);
-    out.Sync();
-    out.Close();
-    return !out.Failed();
-}
-
-// Puts the finished new file in place of the old one in one step, with the old one's
-// permissions.
-bool ReplaceFile(const std::string& fresh, const std::string& file) {
-    std::error_code ec;
-    const fs::file_status old = fs::status(file, ec);
-    if (!ec && fs::is_regular_file(old)) fs::permissions(fresh, old.permissions(), ec);
-    fs::rename(fresh, file, ec);
-    if (Reported(ec)) return false;
-    SyncFolderOf(file);
-    return true;
+std::string ChangedMessage(const std::string& backup) {
+    return "Файл каталога был изменён другой программой. Его прежнее содержимое сохранено в "
+           "файле " +
+           backup + ".";
 }
 
 }  // namespace
@@ -264,41 +229,78 @@ bool CheckIO() {
 void LoadCatalog(Catalog& catalog, const std::string& path) {
     catalog.ClearCatalog();
     IncompleteLoads().insert(path);  // until the last line has been read
+    KnownVersions().erase(path);     // until we know what the file holds
 
     TextReader in;
     in.Open(path);
+    if (!in.IsOpen()) {
+        // No file at all is a version too: one that appears later was written by another
+        // program.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+            KnownVersions().insert_or_assign(path, FileVersion::Missing());
+        }
+    }
     if (CheckIO()) throw SilentAbort();
+
+    // What the file held, also when a bad number ends the load early.
+    const auto remember = [&] {
+        if (auto version = in.WholeFileVersion()) KnownVersions().insert_or_assign(path, *version);
+    };
     {
         CatalogReader reader(catalog);
         std::string line;
-        while (!in.Eof()) {
-            in.ReadLine(line);
-            if (CheckIO()) throw SilentAbort();
-            reader.Take(line);
+        try {
+            while (!in.Eof()) {
+                in.ReadLine(line);
+                if (CheckIO()) throw SilentAbort();
+                reader.Take(line);
+            }
+        } catch (const ConvertError&) {
+            remember();
+            throw;
         }
     }
     // A failing end-of-file test is reported, but the load keeps what it has read.
     const bool readToTheEnd = !CheckIO();
+    remember();
     in.Close();
     if (CheckIO()) throw SilentAbort();
     if (readToTheEnd) IncompleteLoads().erase(path);
 }
 
 void SaveCatalog(Catalog& catalog, const std::string& path) {
-    // The new catalog goes to a file of its own beside the old one and takes its place
-    // only when every line has reached the disk: a failed save leaves the old file whole.
-    const std::string file = SaveTarget(path);
-    const std::string fresh = file + ".tmp";
+    // The new catalog takes the old file's place only when every line has reached the disk:
+    // a failed save leaves the old file whole.
+    const std::string text = CatalogText(catalog);
+    FileReplacement replacement(path, text);
+    int error = replacement.Error();
 
-    bool saved = MayReplace(file) && WriteFresh(catalog, fresh);
-    if (saved && IncompleteLoads().contains(path)) saved = KeepBackup(file);
-    if (saved) saved = ReplaceFile(fresh, file);
-    if (saved) {
-        IncompleteLoads().erase(path);
-    } else {
-        std::error_code ignored;
-        fs::remove(fresh, ignored);
+    // The old file is kept before it is replaced when the last load did not read all of it,
+    // or when another program has changed it since we last read or wrote it.  (Through a
+    // symbolic link the backup goes beside the file the link leads to.)
+    const bool changed = error == 0 && ChangedBehindOurBack(path);
+    const std::string backup = replacement.Target() + ".bak";
+    bool keptChanged = false;
+    if (error == 0 && (changed || IncompleteLoads().contains(path))) {
+        error = KeepCopy(replacement.Target(), backup);
+        if (error == ENOENT) error = 0;  // no old file, nothing to keep
+        if (error == 0 && changed) {
+            keptChanged = true;
+            // That version is safe now; a failure below must not keep it twice or tell of
+            // it twice.
+            if (auto now = ReadFileVersion(backup)) KnownVersions().insert_or_assign(path, *now);
+        }
     }
+    if (error == 0) error = replacement.Commit();
+    if (error == 0) {
+        IncompleteLoads().erase(path);
+        KnownVersions().insert_or_assign(path, FileVersion::Of(text));
+    }
+    if (keptChanged) {
+        AppMessages().ShowMessage(ChangedMessage(backup), AppTitle(), MessageIcon::None);
+    }
+    if (error != 0) SetIOError(error);
     CheckIO();  // one message for the whole save, whatever failed
 }
 

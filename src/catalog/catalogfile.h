@@ -25,9 +25,16 @@ bool CheckIO();
 void LoadCatalog(Catalog& catalog, const std::string& path);
 
 // Writes the whole catalog to the file, numbers with the user's decimal separator.
-// Always returns normally.  The new content is written to "<path>.tmp", synced and then
-// renamed over the file, so a failed save leaves the old file untouched; a failure is
-// reported by one CheckIO message for the whole save.
+// Always returns normally.  The file is replaced in one step (FileReplacement,
+// base/safefile.h), so a failed save leaves the old file untouched, and a catalog marked
+// read-only is not replaced; a failure is reported by one CheckIO message for the whole
+// save.
+//
+// The module also remembers, per path, the version of the file it last loaded or saved
+// (its bytes' hash; "no file" counts as a version).  When the file holds something else at
+// the next save, another program (a second copy of Kelm) has written it meanwhile: that
+// version is first kept as "<path>.bak", as after an incomplete load, and one message says
+// so and names the backup.
 void SaveCatalog(Catalog& catalog, const std::string& path);
 
 }  // namespace kelm

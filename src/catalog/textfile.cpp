@@ -33,7 +33,8 @@ TextReader::~TextReader() {
 void TextReader::Open(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
     pos_ = len_ = 0;
-    ended_ = false;
+    ended_ = failed_ = false;
+    hash_ = ContentHash();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
         SetIOError(errno);
@@ -57,10 +58,14 @@ bool TextReader::Fill() {
         const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
         if (n > 0) {
             len_ = static_cast<std::size_t>(n);
+            hash_.Add(buffer_.data(), len_);
             return true;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) SetIOError(errno);
+        if (n < 0) {
+            SetIOError(errno);
+            failed_ = true;
+        }
         ended_ = true;
         return false;
     }
@@ -106,6 +111,24 @@ void TextReader::ReadLine(std::string& line) {
         line.pop_back();
     } else if (crs != 0) {
         std::erase(line, '\r');
+    }
+}
+
+std::optional<FileVersion> TextReader::WholeFileVersion() {
+    if (fd_ < 0 || failed_) return std::nullopt;
+    // The rest goes through the buffer without being parsed: the lines are done with.  A
+    // failure here only leaves the version unknown; the load itself has what it read.
+    pos_ = len_ = 0;
+    ended_ = true;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        if (n > 0) {
+            hash_.Add(buffer_.data(), static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            return FileVersion::Of(hash_);
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
     }
 }
 

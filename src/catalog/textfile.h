@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/contenthash.h"
 
 namespace kelm {
 
@@ -44,6 +47,11 @@ class TextReader {
 
     bool IsOpen() const { return fd_ >= 0; }
 
+    // The version of the whole file, for telling later whether it has changed since: first
+    // reads the bytes the lines have not reached (after an end-of-file mark, or when the
+    // caller stopped early), so call it last, before Close.  Nothing after a read failure.
+    std::optional<FileVersion> WholeFileVersion();
+
     static constexpr char kEndOfFileMark = '\x1A';
 
   private:
@@ -55,6 +63,8 @@ class TextReader {
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool ended_ = false;  // end of file, a 0x1A line or a failure
+    bool failed_ = false;
+    ContentHash hash_;  // of every byte read so far
 };
 
 // Writes 8-bit text lines, each ended by CR LF, through a buffer.  A failure is kept:

@@ -29,8 +29,9 @@ class IniFile {
     // The whole file, every line ended with CR LF.
     std::string Text() const;
 
-    // Writes the file beside the old one and then puts it in its place, so a failure
-    // leaves the old file whole.  Throws KelmError "Unable to write to <path>".
+    // Replaces the file in one step (ReplaceFile, base/safefile.h), so a failure leaves the
+    // old file whole, and a file marked read-only stays as it is.  Throws KelmError "Unable
+    // to write to <path>".
     void Save(const std::string& path) const;
 
     const std::vector<std::string>& Lines() const { return lines_; }

@@ -45,7 +45,8 @@ void CreateSettingsFile(const std::string& path);
 
 // Writes the sixteen entries into the settings file, keeping whatever else the file holds,
 // in one step: either the whole new file is in place or the old one is untouched.  Throws
-// KelmError "Unable to write to <path>" on failure.
+// KelmError "Unable to write to <path>" on failure, and for a file marked read-only (no
+// write bit in its mode, or one we may not write), which is not replaced.
 void WriteWindowSettings(const std::string& path, const WindowSettings& settings);
 
 }  // namespace kelm

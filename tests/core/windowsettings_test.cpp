@@ -240,6 +240,28 @@ TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Kelm.ini", "Old.ini"}));
 }
 
+// The file's mode says read-only even to root, which may write anything; CI runs as root.
+TEST(WindowSettings, AReadOnlySettingsFileStaysAsItIs) {
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
+    const std::string old = SectionFile("SE1=1234\r\n");
+    WriteBytes(path, old);
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    WindowSettings s;
+    s.SE1 = 2500;
+    try {
+        WriteWindowSettings(path, s);
+        FAIL() << "replaced a read-only settings file";
+    } catch (const KelmError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"Kelm.ini"});
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+}
+
 TEST(Ravnenie, DesignWidthsAndTruncatingGap) {
     const PanelWidths w;
     struct Row {
