@@ -67,33 +67,4 @@ class TextReader {
     ContentHash hash_;  // of every byte read so far
 };
 
-// Writes 8-bit text lines, each ended by CR LF, through a buffer.  A failure is kept:
-// once one write has failed the rest are dropped, since the file is broken anyway.
-class TextWriter {
-  public:
-    TextWriter() = default;
-    TextWriter(const TextWriter&) = delete;
-    TextWriter& operator=(const TextWriter&) = delete;
-    ~TextWriter();  // closes a file still open, without reporting anything
-
-    // Creates the file, or empties it when it exists.
-    void Create(const std::string& path);
-    void WriteLine(std::string_view line);
-    // Pushes everything written so far to the disk itself (buffer and system cache).
-    void Sync();
-    void Close();
-
-    bool IsOpen() const { return fd_ >= 0; }
-    // True once any operation of this writer has failed.
-    bool Failed() const { return failed_; }
-
-  private:
-    void Fail(int code);
-    void Flush();
-
-    int fd_ = -1;
-    std::string buffer_;
-    bool failed_ = false;
-};
-
 }  // namespace kelm

@@ -89,43 +89,6 @@ TEST_F(TextFileTest, FailuresArePendingUntilTakenAndTheFirstOneStays) {
     in.Open(folder.path().string());
     EXPECT_FALSE(in.IsOpen());
     EXPECT_EQ(TakeIOError(), EISDIR);
-
-    TextWriter out;
-    out.WriteLine("x");
-    EXPECT_TRUE(out.Failed());
-    EXPECT_EQ(TakeIOError(), EBADF);
-    out.Create(folder / "no/such/folder.txt");
-    out.WriteLine("x");
-    out.Close();
-    EXPECT_EQ(TakeIOError(), ENOENT);
-}
-
-TEST_F(TextFileTest, WriterEndsEveryLineWithCrLfAndEmptiesAnOldFile) {
-    const std::string path = folder / "w.txt";
-    WriteBytes(path, "old content that is longer than the new one\r\n");
-    TextWriter out;
-    out.Create(path);
-    out.WriteLine("Riads");
-    out.WriteLine("");
-    out.WriteLine("\xD1\xF2");
-    out.Sync();
-    out.Close();
-    EXPECT_FALSE(out.Failed());
-    EXPECT_EQ(TakeIOError(), 0);
-    EXPECT_EQ(ReadBytes(path), "Riads\r\n\r\n\xD1\xF2\r\n");
-}
-
-TEST_F(TextFileTest, WriterReportsAFullDisk) {
-    const std::string path = folder / "full.txt";
-    const int result = testing::RunWithFileSizeLimit(1000, [&] {
-        TextWriter out;
-        out.Create(path);
-        for (int i = 0; i < 20000; ++i) out.WriteLine("0123456789");
-        out.Close();
-        return (out.Failed() ? 1 : 0) + (TakeIOError() == EFBIG ? 2 : 0);
-    });
-    EXPECT_EQ(result, 3);
-    EXPECT_LE(ReadBytes(path).size(), 1000u);
 }
 
 }  // namespace
