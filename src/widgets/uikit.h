@@ -17,6 +17,12 @@ std::optional<std::string> ToCp1251(const QString& text);
 // Lossy variant for texts that can only have come from the catalog (list items).
 std::string ToCp1251Lossy(const QString& text);
 
+// Installs Qt's own Russian texts (the Yes, No and OK buttons of message boxes, the print
+// dialog, the context menu of text fields) in the running application, whatever the user's
+// locale, since every text of the program is Russian.  False when the translation is not
+// installed; those texts then stay English.  Installs it once however often it is called.
+bool UseRussianQtTexts();
+
 inline QString FromUtf8(const std::string& text) { return QString::fromUtf8(text); }
 
 // Real message boxes, parented to the active window.
