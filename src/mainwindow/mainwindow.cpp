@@ -183,8 +183,8 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     BuildMenu();
     ConnectHandlers();
     ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
-    // Sees the key events of every control, also those a control makes for itself (the
-    // spin edit's text field), before the control does.
+    // Sees the events of every control before the control does: the key events, also in
+    // what a control is made of (the spin edit's text field), and the panel's resizes.
     qApp->installEventFilter(this);
 
     FormCreate();
@@ -207,7 +207,6 @@ void TForm1::BuildPanel(QWidget* client) {
     Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);  // a single line, no bevel
     Panel2->setLineWidth(1);
     Panel2->setFixedHeight(kPanelHeight);
-    Panel2->installEventFilter(this);
 
     SE1 = Place(new SpinEdit(Panel2), Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
     SE1->SetRange(0, 100000);
