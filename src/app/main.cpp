@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kelm"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kelm"));
     QApplication::setWindowIcon(kelm::ProgramIcon());
+    // Qt's own buttons and dialogs speak Russian like the rest of the program.
+    kelm::UseRussianQtTexts();
 
     // Numbers are shown and read with the user's separators, taken once, here.
     kelm::UseLocaleNumberFormat(QLocale::system());

@@ -66,6 +66,13 @@ AxisRanges Widened(AxisRanges r) {
     return r;
 }
 
+AxisRanges AutomaticRanges(const ShiftChart& chart) {
+    AxisRanges r = DataRanges(chart).value_or(AxisRanges{});
+    if (!(r.xMax > r.xMin)) r.xMax = r.xMin + (kEmptyChartRanges.xMax - kEmptyChartRanges.xMin);
+    if (!(r.yMax > r.yMin)) r.yMax = r.yMin + (kEmptyChartRanges.yMax - kEmptyChartRanges.yMin);
+    return r;
+}
+
 PixelRect PlottingArea(double width, double height) {
     return {std::round(width * 0.02), std::round(height * 0.05), width - std::round(width * 0.03),
             height - std::round(height * 0.02)};

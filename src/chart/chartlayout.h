@@ -72,6 +72,15 @@ std::optional<AxisRanges> DataRanges(const ShiftChart& chart);
 // An axis of no extent (e.g. only the origin) cannot be mapped: it is widened upwards by one.
 AxisRanges Widened(AxisRanges r);
 
+// The axes of a chart without points: the road and engine speeds of an ordinary car, so
+// that an empty chart still reads as a shift chart waiting for its curves.
+constexpr AxisRanges kEmptyChartRanges{0, 200, 0, 8000};
+
+// What the axes show while not zoomed: the ranges of the points.  Where the points have no
+// extent on an axis (no points at all, or only the origins of sets whose records were not
+// found) that axis spans as much as in kEmptyChartRanges, from the points' value up.
+AxisRanges AutomaticRanges(const ShiftChart& chart);
+
 // The panel minus its margins: left 2 %, right 3 % of the width, top 5 %, bottom 2 % of
 // the height, each rounded to the nearest pixel.
 PixelRect PlottingArea(double width, double height);

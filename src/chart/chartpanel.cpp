@@ -75,10 +75,10 @@ struct ChartPanel::Impl {
           titleMetrics(titleFont),
           measure(metrics) {}
 
-    std::optional<ChartGeometry> Geometry(double width, double height) const {
-        const auto data = DataRanges(chart);
-        if (!data) return std::nullopt;
-        return LayOutChart(width, height, zoom ? *zoom : *data, measure);
+    AxisRanges Ranges() const { return zoom ? *zoom : AutomaticRanges(chart); }
+
+    ChartGeometry Geometry(double width, double height) const {
+        return LayOutChart(width, height, Ranges(), measure);
     }
 
     void DrawText(QPainter& p, double left, double top, std::string_view text) const {
@@ -98,8 +98,8 @@ struct ChartPanel::Impl {
                 zoom.reset();
                 return;
             case DragAction::Zoom:
-                if (const auto g = Geometry(width, height))
-                    zoom = RangesUnder(*g, dragStart.x(), dragStart.y(), dragEnd.x(), dragEnd.y());
+                zoom = RangesUnder(Geometry(width, height), dragStart.x(), dragStart.y(),
+                                   dragEnd.x(), dragEnd.y());
                 return;
         }
     }
@@ -295,15 +295,16 @@ void ChartPanel::Paint(QPainter& painter, const QRectF& rect) {
     background.setColorAt(1, Qt::white);
     painter.fillRect(QRectF(0, 0, w, h), background);
 
-    if (const auto g = d->Geometry(w, h)) {
-        d->DrawGrid(painter, *g);
-        // Series are not cut at the axes; only what lies far beyond the panel is dropped.
-        const PixelRect reach{-32, -32, w + 32, h + 32};
-        d->DrawSeries(painter, *g, reach);
-        // A zoomed view runs the series over the axes: their labels stay on top, readable.
-        d->DrawAxes(painter, *g);
-        d->DrawLabels(painter, *g);
-    }
+    // The axes stand whatever the series hold: a chart without points keeps its frame
+    // of reference, on screen, in the clipboard picture and on paper alike.
+    const ChartGeometry g = d->Geometry(w, h);
+    d->DrawGrid(painter, g);
+    // Series are not cut at the axes; only what lies far beyond the panel is dropped.
+    const PixelRect reach{-32, -32, w + 32, h + 32};
+    d->DrawSeries(painter, g, reach);
+    // A zoomed view runs the series over the axes: their labels stay on top, readable.
+    d->DrawAxes(painter, g);
+    d->DrawLabels(painter, g);
     painter.restore();
 }
 
@@ -389,15 +390,9 @@ QMenu* ChartPanel::PMChart1() const { return d->menu; }
 
 bool ChartPanel::Zoomed() const { return d->zoom.has_value(); }
 
-AxisRanges ChartPanel::CurrentRanges() const {
-    if (d->zoom) return *d->zoom;
-    if (const auto data = DataRanges(d->chart)) return Widened(*data);
-    return {};
-}
+AxisRanges ChartPanel::CurrentRanges() const { return d->Ranges(); }
 
-std::optional<ChartGeometry> ChartPanel::ScreenGeometry() const {
-    return d->Geometry(width(), height());
-}
+ChartGeometry ChartPanel::ScreenGeometry() const { return d->Geometry(width(), height()); }
 
 void ChartPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -4,7 +4,6 @@
 #include <QRectF>
 #include <QSize>
 #include <memory>
-#include <optional>
 
 #include "chart/chartlayout.h"
 #include "chart/series.h"
@@ -58,8 +57,8 @@ class ChartPanel : public QFrame {
 
     bool Zoomed() const;
     AxisRanges CurrentRanges() const;  // what the axes show now
-    // The layout on screen at the panel's present size; nothing while no series has a point.
-    std::optional<ChartGeometry> ScreenGeometry() const;
+    // The layout on screen at the panel's present size.
+    ChartGeometry ScreenGeometry() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

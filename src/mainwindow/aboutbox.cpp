@@ -1,8 +1,10 @@
 #include "mainwindow/aboutbox.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 #include "widgets/pictures.h"
@@ -36,6 +38,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(298, 213);
+    // Made before the controls, which take it on; where the system lacks the face, Qt's
+    // font matching stands in the nearest it has.
+    QFont face(QStringLiteral("MS Sans Serif"));
+    face.setPixelSize(11);
+    setFont(face);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -78,5 +85,17 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 int TAboutBox::FormCreate() { return exec(); }
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // On the middle of the screen, not over the main window where dialogs go by default;
+    // moved before it appears, with its frame where the system already knows it.
+    const QWidget* owner = parentWidget();
+    if (const QScreen* s = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->geometry().center());
+        move(frame.topLeft());
+    }
+}
 
 }  // namespace kelm

@@ -27,6 +27,9 @@ class TAboutBox : public QDialog {
     QLabel* Label1;
     QLabel* Comments;
     QPushButton* OKButton;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelm

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -156,6 +157,7 @@ void TForm1::Handle(F&& body) {
 
 TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* parent)
     : QMainWindow(parent),
+      chart_(std::make_unique<ShiftChart>()),
       catalogPath_(std::move(catalogPath)),
       settingsPath_(std::move(settingsPath)) {
     setObjectName(QStringLiteral("Form1"));
@@ -170,18 +172,26 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     column->setSpacing(0);
     BuildPanel(client);
     column->addWidget(Panel2);
-    Chart1 = new ChartPanel(chart_, client);
+    Chart1 = new ChartPanel(*chart_, client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     column->addWidget(Chart1, 1);
     setCentralWidget(client);
     BuildMenu();
     ConnectHandlers();
     ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
+    // Sees the events of every control before the control does: the key events, also in
+    // what a control is made of (the spin edit's text field), and the panel's resizes.
+    qApp->installEventFilter(this);
 
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    // The panel watches the series: it goes while they are still there.
+    delete Chart1;
+    Chart1 = nullptr;
+}
 
 void TForm1::BuildPanel(QWidget* client) {
     Panel2 = new QFrame(client);
@@ -193,7 +203,6 @@ void TForm1::BuildPanel(QWidget* client) {
     Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);  // a single line, no bevel
     Panel2->setLineWidth(1);
     Panel2->setFixedHeight(kPanelHeight);
-    Panel2->installEventFilter(this);
 
     SE1 = Place(new SpinEdit(Panel2), Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
     SE1->SetRange(0, 100000);
@@ -393,7 +402,7 @@ void TForm1::Grafic() {
                              ShownText(row),     ShownText(pair),     ShownText(tyre)};
     };
     kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
-                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), chart_);
+                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_);
 }
 
 void TForm1::OpenParametrs() {
@@ -505,7 +514,21 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     Ravnenie();
 }
 
+bool TForm1::IsWindowShortcut(QObject* watched, QEvent* event) const {
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
+    const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+    return keys == Copy1->shortcut() || keys == Print1->shortcut();
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Before a key goes to the control with the focus, the control is asked whether it
+    // wants it for itself; a text field says yes to Ctrl+C.  Both menus run the copy and
+    // print commands on their keys whatever has the focus, so the question is answered
+    // "no" for the control here.
+    if (event->type() == QEvent::ShortcutOverride && IsWindowShortcut(watched, event)) {
+        event->ignore();
+        return true;
+    }
     // The panel follows the window's width through the layout, which may settle after the
     // window's own resize; lay the rows out again once it has.
     if (watched == Panel2 && event->type() == QEvent::Resize) Ravnenie();

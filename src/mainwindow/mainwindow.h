@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 #include "chart/series.h"
@@ -44,7 +45,7 @@ class TForm1 : public QMainWindow {
     // The window's state as the settings file keeps it.
     WindowSettings CurrentSettings() const;
 
-    const ShiftChart& Chart() const { return chart_; }
+    const ShiftChart& Chart() const { return *chart_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -91,6 +92,9 @@ class TForm1 : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Whether a key event in this window is the shortcut of Copy1 or Print1, which win
+    // over a control's own use of the keys (the spin edit's text field copies text).
+    bool IsWindowShortcut(QObject* watched, QEvent* event) const;
     void BuildPanel(QWidget* client);
     void BuildMenu();
     void ConnectHandlers();
@@ -104,7 +108,11 @@ class TForm1 : public QMainWindow {
     QStringListModel* pairItems_ = nullptr;
     QStringListModel* tyreItems_ = nullptr;
 
-    ShiftChart chart_;  // before Chart1, which draws it
+    // The fourteen series, made before Chart1, which draws them and watches them for
+    // changes.  Chart1, a child, would be destroyed by the QWidget base after the members:
+    // the destructor deletes it first.  Kept on the heap so that a sanitizer build reports
+    // any panel that still reaches them once they are gone.
+    std::unique_ptr<ShiftChart> chart_;
     std::string catalogPath_;
     std::string settingsPath_;
     bool placed_ = false;

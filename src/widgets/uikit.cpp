@@ -1,8 +1,11 @@
 #include "widgets/uikit.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringEncoder>
+#include <QTranslator>
 
 #include "base/cp1251.h"
 
@@ -30,6 +33,21 @@ std::string ToCp1251Lossy(const QString& text) {
     QStringEncoder encoder("windows-1251");
     if (encoder.isValid()) return QByteArray(encoder.encode(text)).toStdString();
     return {};
+}
+
+bool UseRussianQtTexts() {
+    // Owned by the application, so it goes with it.
+    static QPointer<QTranslator> installed;
+    if (installed) return true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
 }
 
 void QtMessages::ShowMessage(const std::string& text, const std::string& caption,

@@ -116,6 +116,21 @@ TEST_F(ChartLayout, DataRangesSpanEverySeries) {
     EXPECT_EQ(DataRanges(chart), (AxisRanges{-10, 50, 0, 7000}));
 }
 
+TEST_F(ChartLayout, AutomaticRangesFallBackToAnOrdinaryCarWithoutExtent) {
+    ShiftChart chart;
+    // No points at all, and only the origins of shown sets whose records were not found.
+    EXPECT_EQ(AutomaticRanges(chart), kEmptyChartRanges);
+    for (Series& s : chart) s.AddXY(0, 0);
+    EXPECT_EQ(AutomaticRanges(chart), kEmptyChartRanges);
+    EXPECT_GT(kEmptyChartRanges.xMax, kEmptyChartRanges.xMin);
+    EXPECT_GT(kEmptyChartRanges.yMax, kEmptyChartRanges.yMin);
+    // Only the axis without extent takes the empty chart's span, from the points' value up.
+    chart[2].AddXY(40, 0);
+    EXPECT_EQ(AutomaticRanges(chart), (AxisRanges{0, 40, 0, 8000}));
+    chart[1].AddXY(-5, 3000);
+    EXPECT_EQ(AutomaticRanges(chart), (AxisRanges{-5, 40, 0, 3000}));
+}
+
 TEST_F(ChartLayout, LabelTextsByRole) {
     GlobalNumberFormat().thousandSeparator = " ";
     EXPECT_EQ(SplitAtSpaces("1 234 567"), (Lines{"1", "234", "567"}));

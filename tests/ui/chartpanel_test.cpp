@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -69,9 +70,8 @@ class ChartPanelTest : public ::testing::Test {
     QImage Shot() { return panel_.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     QPoint PixelOf(double x, double y) {
-        const auto g = panel_.ScreenGeometry();
-        EXPECT_TRUE(g.has_value());
-        return QPointF(g->x.ToPixel(x), g->y.ToPixel(y)).toPoint();
+        const ChartGeometry g = panel_.ScreenGeometry();
+        return QPointF(g.x.ToPixel(x), g.y.ToPixel(y)).toPoint();
     }
 
     void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
@@ -155,33 +155,189 @@ TEST_F(ChartPanelTest, LabelsOnlyWhenTheFlagIsOn) {
         const QPoint end = PixelOf(47.4725, 3428.5714);
         return CountPixels(Shot(), Dark, QRect(end.x() - 25, end.y() - 26, 50, 18));
     };
+    // The inside of the "0" label boxes at the origin.  The gear lines and the left axis
+    // run through it whether or not the labels are there, but nothing else is pure white
+    // that low on the gradient, and the axis is covered by the boxes.
+    const auto originLabel = [&] {
+        const QPoint origin = PixelOf(0, 0);
+        const QFontMetricsF metrics(panel_.font());
+        const PixelRect box =
+            LabelBox(origin.x(), origin.y(), metrics.horizontalAdvance("0"), 1, metrics.height());
+        return QRectF(box.left, box.top, box.Width(), box.Height()).toRect().adjusted(2, 2, -2, -2);
+    };
+    const auto white = [](QRgb p) { return p == qRgb(255, 255, 255); };
+
     Build(true, false, false);
     EXPECT_EQ(textAboveGear2(), 0);
+    QImage shot = Shot();
+    EXPECT_EQ(CountPixels(shot, white, originLabel()), 0);
+
     Build(true, false, true);
     EXPECT_GT(textAboveGear2(), 5);
-
-    // The origin carries its "0" labels too, boxed in the set's colour above it.
-    const QPoint origin = PixelOf(0, 0);
-    EXPECT_GT(CountColour(Shot(), colors::Red, QRect(origin.x() - 10, origin.y() - 30, 20, 22)), 0);
+    // The origin carries its "0" labels too: an opaque box with the dark figure in it.
+    shot = Shot();
+    const QRect inside = originLabel();
+    ASSERT_GT(inside.width() * inside.height(), 10);
+    EXPECT_GT(CountPixels(shot, white, inside), inside.width() * inside.height() / 3);
+    EXPECT_GT(CountPixels(shot, Dark, inside), 2);
 }
 
-TEST_F(ChartPanelTest, HiddenSetsLeaveOnlyTheBackground) {
-    Build(false, false);
-    const QImage shot = Shot();
-    EXPECT_TRUE(Near(shot.pixel(300, 1), 255, 255, 128));
-    // Inside the border every row is one colour, from yellow down to white.
-    int lastBlue = 0;
-    for (int y = 1; y < shot.height() - 1; ++y) {
-        const QRgb rowColour = shot.pixel(1, y);
-        EXPECT_EQ(
-            CountPixels(
-                shot, [&](QRgb p) { return p != rowColour; }, QRect(1, y, shot.width() - 2, 1)),
-            0)
-            << "row " << y;
-        EXPECT_GE(qBlue(rowColour), lastBlue);
-        lastBlue = qBlue(rowColour);
+// The longest run of matching pixels along a row (or a column) within a rectangle.
+int LongestRun(const QImage& image, const std::function<bool(QRgb)>& match, QRect within,
+               Qt::Orientation along) {
+    within &= image.rect();
+    int longest = 0;
+    const bool rows = along == Qt::Horizontal;
+    const int lines = rows ? within.height() : within.width();
+    const int length = rows ? within.width() : within.height();
+    for (int i = 0; i < lines; ++i) {
+        int run = 0;
+        for (int j = 0; j < length; ++j) {
+            const QPoint p = rows ? QPoint(within.left() + j, within.top() + i)
+                                  : QPoint(within.left() + i, within.top() + j);
+            run = match(image.pixel(p)) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
     }
-    EXPECT_FALSE(panel_.ScreenGeometry().has_value());
+    return longest;
+}
+
+// How much of a pixel the colour covers: 0 for the background of its row (as the right
+// margin shows it), 1 for the colour itself.  Edges drawn antialiased lie in between.
+double Coverage(const QImage& image, QPoint p, Color c) {
+    const QRgb back = image.pixel(image.width() - 4, p.y()), got = image.pixel(p);
+    const int want[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
+    const int bg[3] = {qRed(back), qGreen(back), qBlue(back)};
+    const int px[3] = {qRed(got), qGreen(got), qBlue(got)};
+    int ch = 0;  // the channel where the colour stands out most
+    for (int i = 1; i < 3; ++i) {
+        if (std::abs(want[i] - bg[i]) > std::abs(want[ch] - bg[ch])) ch = i;
+    }
+    return std::clamp(double(px[ch] - bg[ch]) / (want[ch] - bg[ch]), 0.0, 1.0);
+}
+
+// Pixels at least half covered by the colour, contiguous up and down from a pixel.
+int ColumnRunThrough(const QImage& image, QPoint p, Color c) {
+    const auto covered = [&](int y) { return Coverage(image, QPoint(p.x(), y), c) >= 0.5; };
+    if (!covered(p.y())) return 0;
+    int run = 1;
+    for (int y = p.y() - 1; y >= 0 && covered(y); --y) ++run;
+    for (int y = p.y() + 1; y < image.height() && covered(y); ++y) ++run;
+    return run;
+}
+
+TEST_F(ChartPanelTest, SymbolsAndLineWidthsByRole) {
+    // Every series on a level of its own, so that a horizontal line shows its width in any
+    // column and a symbol its size around its point.  No labels.
+    for (Series& series : chart_) series.SetLabelsVisible(false);
+    const Color shiftColours[2] = {colors::Red, colors::Blue};
+    const Color gearColours[2][5] = {
+        {colors::Lime, colors::Navy, colors::Olive, colors::Teal, colors::Purple},
+        {colors::Maroon, colors::Green, colors::Gray, colors::Navy, colors::Teal}};
+    const Color speedColours[2] = {colors::Fuchsia, colors::Aqua};
+    for (int set = 0; set < 2; ++set) {
+        const std::size_t first = ShiftChart::FirstOfSet(set + 1);
+        const double level = set == 0 ? 500 : 300;
+        chart_[first].SetColor(shiftColours[set]);
+        for (double x : {20, 50, 80}) chart_[first].AddXY(x, level);
+        for (std::size_t gear = 0; gear < 5; ++gear) {
+            Series& line = chart_[first + 1 + gear];
+            line.SetColor(gearColours[set][gear]);
+            const double y = (set == 0 ? 640 : 50) + 50 * static_cast<double>(gear);
+            line.AddXY(10, y);
+            line.AddXY(90, y);
+        }
+        // The shift speeds span the view corner to corner: no line may join them.
+        chart_[first + 6].SetColor(speedColours[set]);
+        chart_[first + 6].AddXY(0, set == 0 ? 0 : 1000);
+        chart_[first + 6].AddXY(100, set == 0 ? 1000 : 0);
+    }
+    ASSERT_EQ(panel_.CurrentRanges(), (AxisRanges{0, 100, 0, 1000}));
+    const QImage shot = Shot();
+
+    for (int set = 0; set < 2; ++set) {
+        SCOPED_TRACE(set + 1);
+        const std::size_t first = ShiftChart::FirstOfSet(set + 1);
+        // The shift curve: 3 pixels wide between its points ...
+        const Color shift = shiftColours[set];
+        const double level = chart_[first].Points().front().y;
+        const QPoint between = PixelOf(35, level);
+        EXPECT_EQ(CountColour(shot, shift, QRect(between.x(), between.y() - 6, 1, 13)), 3);
+        // ... and at every point a filled circle of radius 3: 6 pixels high in the column
+        // through its centre, without a gap (a radius of 2 gives 4, of 4 gives 8; an
+        // outline leaves the rows between the line and the rim empty).
+        for (const ChartPoint& pt : chart_[first].Points())
+            EXPECT_EQ(ColumnRunThrough(shot, PixelOf(pt.x, pt.y), shift), 6) << pt.x;
+        EXPECT_EQ(ColumnRunThrough(shot, between, shift), 3);
+        // The gear lines: one pixel wide, no symbols at their points.
+        for (std::size_t gear = 0; gear < 5; ++gear) {
+            const Series& line = chart_[first + 1 + gear];
+            const Color c = gearColours[set][gear];
+            const double y = line.Points().front().y;
+            const QPoint middle = PixelOf(50, y);
+            EXPECT_EQ(CountColour(shot, c, QRect(middle.x(), middle.y() - 6, 1, 13)), 1)
+                << "gear " << gear + 2;
+            const QPoint end = PixelOf(90, y);
+            EXPECT_EQ(CountColour(shot, c, QRect(end.x() - 1, end.y() - 6, 1, 13)), 1)
+                << "gear " << gear + 2;
+        }
+        // The shift speeds: neither line nor symbols.
+        EXPECT_EQ(CountColour(shot, speedColours[set]), 0);
+    }
+}
+
+TEST_F(ChartPanelTest, AnEmptyChartKeepsItsAxesOnScreenInTheCopyAndOnPaper) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    // Both sets hidden; then set 1 shown but its gear row not found, so only its origins.
+    for (bool shownButNotFound : {false, true}) {
+        SCOPED_TRACE(shownButNotFound);
+        Grafic(6000, ComparisonSet{shownButNotFound, true, colors::Red, "none", "3,9", "T"},
+               ComparisonSet{false, true, colors::Blue, "Std", "4,1", "T"}, catalog_, chart_);
+        const ChartGeometry g = panel_.ScreenGeometry();
+        EXPECT_EQ(g.Ranges(), kEmptyChartRanges);
+        EXPECT_GE(g.xTicks.size(), 3u);
+        EXPECT_GE(g.yTicks.size(), 3u);
+        const double leftAxis = g.y.from - g.y.to, bottomAxis = g.x.to - g.x.from;
+
+        // The gradient is still behind everything: the right margin shows it.
+        const QImage shot = Shot();
+        EXPECT_TRUE(Near(shot.pixel(596, 1), 255, 255, 128));
+        EXPECT_TRUE(Near(shot.pixel(596, 398), 255, 255, 255));
+        // Inside the border: both axes along their whole length, ...
+        const QRect inner = shot.rect().adjusted(2, 2, -2, -2);
+        // (The "0" labels of a shown set cover the foot of the left axis.)
+        EXPECT_GE(LongestRun(shot, Dark, inner, Qt::Vertical), 0.9 * leftAxis);
+        EXPECT_GE(LongestRun(shot, Dark, inner, Qt::Horizontal), bottomAxis - 1);
+        // ... the grid, ...
+        EXPECT_GT(CountPixels(shot, [](QRgb p) { return Near(p, 190, 190, 170, 0); }), 200);
+        // ... the tick labels and the titles left of and below the axes.
+        const QRect leftOfAxis(inner.left(), inner.top(), qRound(g.x.from) - 6 - inner.left(),
+                               inner.height());
+        const QRect belowAxis(inner.left(), qRound(g.y.from) + 6, inner.width(),
+                              inner.bottom() - qRound(g.y.from) - 6);
+        EXPECT_GT(CountPixels(shot, Dark, leftOfAxis), 150);
+        EXPECT_GT(CountPixels(shot, Dark, belowAxis), 150);
+
+        // The clipboard picture, a pixel smaller, shows the same.
+        panel_.N1Click();
+        const QImage copy = qvariant_cast<QImage>(clipboard->mimeData()->imageData());
+        ASSERT_EQ(copy.size(), QSize(599, 399));
+        EXPECT_TRUE(Near(copy.pixel(596, 0), 255, 255, 128));
+        EXPECT_GE(LongestRun(copy, Dark, copy.rect(), Qt::Vertical), 0.9 * leftAxis);
+        EXPECT_GE(LongestRun(copy, Dark, copy.rect(), Qt::Horizontal), bottomAxis - 3);
+        EXPECT_GT(CountPixels(copy, Dark), 300 + leftAxis + bottomAxis);
+
+        // So does the printed page, stretched over (150, 105) to (850, 595).
+        QImage page(1000, 700, QImage::Format_RGB32);
+        page.fill(Qt::magenta);
+        {
+            QPainter p(&page);
+            panel_.PaintPage(p, page.size());
+        }
+        EXPECT_GE(LongestRun(page, Dark, page.rect(), Qt::Vertical), 0.9 * leftAxis * 490 / 400);
+        EXPECT_GE(LongestRun(page, Dark, page.rect(), Qt::Horizontal), bottomAxis * 700 / 600 - 3);
+        EXPECT_GT(CountPixels(page, Dark), 300 + leftAxis + bottomAxis);
+    }
 }
 
 // Counts the paint events a widget receives.
@@ -230,20 +386,20 @@ TEST_F(ChartPanelTest, ZoomByDraggingRightAndDown) {
     QTest::mousePress(&panel_, Qt::LeftButton, Qt::NoModifier, a);
     QTest::mouseMove(&panel_, b);
     EXPECT_GT(CountPixels(Shot(), Dark, QRect(a.x(), b.y(), b.x() - a.x(), 1)), 50);
-    const auto before = panel_.ScreenGeometry();
+    const ChartGeometry before = panel_.ScreenGeometry();
     QTest::mouseRelease(&panel_, Qt::LeftButton, Qt::NoModifier, b);
 
     ASSERT_TRUE(panel_.Zoomed());
     const AxisRanges zoomed = panel_.CurrentRanges();
-    EXPECT_DOUBLE_EQ(zoomed.xMin, before->x.ToValue(a.x()));
-    EXPECT_DOUBLE_EQ(zoomed.xMax, before->x.ToValue(b.x()));
-    EXPECT_DOUBLE_EQ(zoomed.yMin, before->y.ToValue(b.y()));
-    EXPECT_DOUBLE_EQ(zoomed.yMax, before->y.ToValue(a.y()));
+    EXPECT_DOUBLE_EQ(zoomed.xMin, before.x.ToValue(a.x()));
+    EXPECT_DOUBLE_EQ(zoomed.xMax, before.x.ToValue(b.x()));
+    EXPECT_DOUBLE_EQ(zoomed.yMin, before.y.ToValue(b.y()));
+    EXPECT_DOUBLE_EQ(zoomed.yMax, before.y.ToValue(a.y()));
     EXPECT_GT(zoomed.xMin, automatic.xMin);
     EXPECT_LT(zoomed.xMax, automatic.xMax);
     EXPECT_GT(zoomed.yMin, automatic.yMin);
     EXPECT_LT(zoomed.yMax, automatic.yMax);
-    EXPECT_EQ(panel_.ScreenGeometry()->Ranges(), zoomed);  // the axes show them
+    EXPECT_EQ(panel_.ScreenGeometry().Ranges(), zoomed);  // the axes show them
 
     // A rebuild (another set added) keeps the zoomed ranges.
     Build(true, true);
@@ -421,9 +577,9 @@ TEST_F(ChartPanelTest, PageStretchesTheChartOverThePrintedRectangle) {
     EXPECT_TRUE(magenta(500, 595));
     EXPECT_TRUE(Near(page.pixel(845, 106), 255, 255, 128, 4));
     // The shift curve's first symbol lands where the stretched layout puts it.
-    const auto g = panel_.ScreenGeometry();
-    const QPoint shift(qRound(150 + g->x.ToPixel(47.4725) * 700 / 600),
-                       qRound(105 + g->y.ToPixel(6000) * 490 / 400));
+    const ChartGeometry g = panel_.ScreenGeometry();
+    const QPoint shift(qRound(150 + g.x.ToPixel(47.4725) * 700 / 600),
+                       qRound(105 + g.y.ToPixel(6000) * 490 / 400));
     EXPECT_GT(CountColour(page, colors::Red, QRect(shift - QPoint(1, 1), QSize(3, 3))), 6);
 }
 

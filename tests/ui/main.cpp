@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "base/numtext.h"
+#include "widgets/uikit.h"
 
 // One QApplication for all widget tests; the number format is fixed to a decimal comma
 // unless a test changes it.
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // Qt's own texts in Russian, as the program has them.
+    kelm::UseRussianQtTexts();
     kelm::GlobalNumberFormat().decimalSeparator = ',';
     kelm::GlobalNumberFormat().thousandSeparator = " ";
     ::testing::InitGoogleTest(&argc, argv);

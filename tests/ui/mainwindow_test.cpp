@@ -1,12 +1,14 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 
@@ -484,6 +486,57 @@ TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
+TEST_F(MainWindow, CopyAndPrintKeysWinWhateverHasTheFocus) {
+    WriteCatalog(SampleCatalogFile(','));
+    TForm1& f = Open();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    CancellingPrinterSetup setup;
+    f.Chart1->SetPrinterSetup(&setup);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    // A speed typed into SE1 and selected, so that its text field would copy "6500".
+    f.SE1->setFocus();
+    f.SE1->selectAll();
+    QTest::keyClicks(f.SE1, "6500");
+    ASSERT_EQ(f.SE1->Text(), "6500");
+    f.SE1->selectAll();
+
+    // The toggles and the chart take no focus from a click; code can still give it them.
+    QWidget* const controls[] = {f.SE1, f.ComboBox1, f.ColorBox1, f.CB1, f.Chart1};
+    int prints = 0;
+    for (QWidget* control : controls) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        if (control != f.SE1) control->setFocus();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus == control || control->isAncestorOf(focus));
+        clipboard->setText("before");
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* mime = clipboard->mimeData();
+        EXPECT_FALSE(mime->hasText()) << mime->text().toStdString();
+        EXPECT_TRUE(mime->hasImage());
+        QTest::keyClick(focus, Qt::Key_P, Qt::ControlModifier);
+        EXPECT_EQ(setup.calls, ++prints);
+    }
+    EXPECT_EQ(f.SE1->Text(), "6500");
+    f.Chart1->SetPrinterSetup(nullptr);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(MainWindow, TheChartPanelGoesBeforeTheSeriesItWatches) {
+    WriteCatalog(SampleCatalogFile(','));
+    TForm1* f = &Open();
+    ASSERT_EQ(PointCount(0), 10u);
+    // Read while the panel is being destroyed: the window's series must still be there.
+    // (A panel left to the QWidget base would reach them after they are freed, which the
+    // sanitizer build reports from the panel's destructor.)
+    std::size_t pointsWhenThePanelWent = 0;
+    QObject::connect(f->Chart1, &QObject::destroyed,
+                     [&] { pointsWhenThePanelWent = f->Chart()[0].Points().size(); });
+    form_.reset();
+    EXPECT_EQ(pointsWhenThePanelWent, 10u);
+}
+
 TEST_F(MainWindow, UserChangesRedrawAndCodeChangesDoNot) {
     WriteCatalog(SampleCatalogFile(','));
     TForm1& f = Open();
@@ -615,12 +668,24 @@ TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
 TEST_F(MainWindow, AboutBoxEachTimeModalAndClosedWithEnter) {
     WriteCatalog(SampleCatalogFile(','));
     TForm1& f = Open();
+    // Away from the middle of the screen, where the box goes all the same.
+    f.move(0, 0);
     int shown = 0;
     for (int round = 0; round < 2; ++round) {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             ++shown;
+            const QPoint middle = box->screen()->geometry().center();
+            EXPECT_LE((box->frameGeometry().center() - middle).manhattanLength(), 1);
+            EXPECT_GT((f.geometry().center() - middle).manhattanLength(), 50);
+            EXPECT_EQ(box->font().family(), "MS Sans Serif");
+            EXPECT_EQ(box->font().pixelSize(), 11);
+            // Whatever face stands in for it, the text is 11 pixels high.
+            EXPECT_EQ(QFontInfo(box->Comments->font()).pixelSize(), 11);
+            EXPECT_EQ(box->Version->font(), box->font());
+            EXPECT_EQ(box->Label3->font().pixelSize(), 13);
+            EXPECT_EQ(box->Label3->font().family(), "MS Sans Serif");
             EXPECT_EQ(box->windowTitle(), "About");
             EXPECT_EQ(box->size(), QSize(298, 213));
             EXPECT_EQ(box->minimumSize(), box->maximumSize());
