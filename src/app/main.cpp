@@ -1,13 +1,16 @@
 // Kelm: compares the gearing of car gearboxes.  The program takes no arguments; its two
-// files lie beside it and are named after it.
+// files are named after it and lie beside it, or in the user's own folders where the
+// program's folder is not writable (base/filelocations.h).
 
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
 
+#include "base/filelocations.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "mainwindow/mainwindow.h"
+#include "sessionend.h"
 #include "widgets/numberformat.h"
 #include "widgets/pictures.h"
 #include "widgets/uikit.h"
@@ -17,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kelm"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kelm"));
     QApplication::setWindowIcon(kelm::ProgramIcon());
+    kelm::CloseWindowsOnTerminate(&app);
 
     // Numbers are shown and read with the user's separators, taken once, here.
     kelm::UseLocaleNumberFormat(QLocale::system());
@@ -26,14 +30,15 @@ int main(int argc, char** argv) {
     const std::string program =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     kelm::AppTitle() = kelm::ProgramTitle(program);
+    const kelm::FileLocations files =
+        kelm::PrepareFileLocations(kelm::ProcessFileLocationInputs(program));
 
     kelm::QtMessages messages;
     kelm::SetAppMessages(&messages);
 
     int result = 0;
     {
-        kelm::TForm1 form(kelm::ChangeFileExt(program, ".dat"),
-                          kelm::ChangeFileExt(program, ".ini"));
+        kelm::TForm1 form(files.catalog, files.settings);
         form.show();
         result = QApplication::exec();
     }
