@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
 #include <cerrno>
 #include <csignal>
 
@@ -22,16 +24,37 @@ void OnTerminate(int) {
     errno = saved;
 }
 
+void CloseWindows() {
+    static bool closing = false;
+    if (closing) {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        return;
+    }
+    closing = true;
+    QApplication::closeAllWindows();
+    closing = false;
+}
+
 }  // namespace
 
 void CloseWindowsOnTerminate(QObject* parent) {
     if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default action stays
     auto* notifier = new QSocketNotifier(wakeFds[0], QSocketNotifier::Read, parent);
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+    // A signal that comes while a message box of the start-up is open closes the box, and
+    // the main window is only shown after it; so the closing is tried again until the
+    // program has ended.  A box that a window's closing opens (a settings file that cannot
+    // be written) is closed in its turn, without closing that window a second time.
+    auto* again = new QTimer(parent);
+    again->setInterval(250);
+    // The closing is queued rather than run from the timer's own handler, since a timer
+    // does not fire again inside its handler, where a box's event loop would run.
+    QObject::connect(again, &QTimer::timeout, again, CloseWindows, Qt::QueuedConnection);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [again] {
         char bytes[64];
         while (::read(wakeFds[0], bytes, sizeof bytes) > 0) {
         }
-        QApplication::closeAllWindows();
+        again->start();
+        CloseWindows();
     });
 
     struct sigaction action {};
