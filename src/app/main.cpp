@@ -1,10 +1,13 @@
 // Kelm: compares the gearing of car gearboxes.  The program takes no arguments; its two
-// files lie beside it and are named after it.
+// files are named after it and lie beside it, or in the user's own folders where the
+// program's folder is not writable (base/filelocations.h).
 
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
 
+#include "app/sessionend.h"
+#include "base/filelocations.h"
 #include "base/messages.h"
 #include "base/paths.h"
 #include "mainwindow/mainwindow.h"
@@ -19,6 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(kelm::ProgramIcon());
     // Qt's own buttons and dialogs speak Russian like the rest of the program.
     kelm::UseRussianQtTexts();
+    kelm::CloseWindowsOnTerminate(&app);
 
     // Numbers are shown and read with the user's separators, taken once, here.
     kelm::UseLocaleNumberFormat(QLocale::system());
@@ -28,14 +32,15 @@ int main(int argc, char** argv) {
     const std::string program =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     kelm::AppTitle() = kelm::ProgramTitle(program);
+    const kelm::FileLocations files =
+        kelm::PrepareFileLocations(kelm::ProcessFileLocationInputs(program));
 
     kelm::QtMessages messages;
     kelm::SetAppMessages(&messages);
 
     int result = 0;
     {
-        kelm::TForm1 form(kelm::ChangeFileExt(program, ".dat"),
-                          kelm::ChangeFileExt(program, ".ini"));
+        kelm::TForm1 form(files.catalog, files.settings);
         form.show();
         result = QApplication::exec();
     }
