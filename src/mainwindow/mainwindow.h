@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <string>
 
+#include "chart/geartable.h"
 #include "chart/series.h"
 #include "settings/windowsettings.h"
 
@@ -17,6 +18,7 @@ namespace kelm {
 
 class ChartPanel;
 class ColorBox;
+class GearTableWindow;
 class SpinEdit;
 
 // The main window: two comparison sets above the shift chart.  Every user change of a
@@ -45,6 +47,8 @@ class TForm1 : public QMainWindow {
     WindowSettings CurrentSettings() const;
 
     const ShiftChart& Chart() const { return chart_; }
+    // The numbers of the last Grafic, gear by gear, for the gear table window.
+    const GearTable& GearNumbers() const { return gearTable_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -56,6 +60,8 @@ class TForm1 : public QMainWindow {
     void FormClose();
     void N1Click();
     void Print1Click();
+    void SaveAs1Click();
+    void Table1Click();  // opens the gear table, or brings it to the front
 
     // The controls, under their designer names.
     QFrame* Panel2;
@@ -73,13 +79,16 @@ class TForm1 : public QMainWindow {
     ColorBox* ColorBox1;
     ColorBox* ColorBox2;
     ChartPanel* Chart1;
+    GearTableWindow* GearTable1 = nullptr;  // made at its first opening, then kept
 
     QMenu* File1;
+    QAction* SaveAs1;
     QAction* Print1;
     QAction* N2;
     QAction* Exit1;
     QMenu* Edit1;
     QAction* Copy1;
+    QAction* Table1;
     QAction* N3;
     QMenu* Help1;
     QAction* About1;
@@ -105,6 +114,7 @@ class TForm1 : public QMainWindow {
     QStringListModel* tyreItems_ = nullptr;
 
     ShiftChart chart_;  // before Chart1, which draws it
+    GearTable gearTable_;
     std::string catalogPath_;
     std::string settingsPath_;
     bool placed_ = false;
