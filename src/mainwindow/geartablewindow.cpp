@@ -42,8 +42,6 @@ GearTableWindow::GearTableWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Grid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     Grid1->setWordWrap(false);
-    // Ctrl+C is the whole table's, not the current cell's as an item view has it.
-    Grid1->installEventFilter(this);
 
     CopyButton1 = new QPushButton(QStringLiteral("Копировать"), this);
     CopyButton1->setObjectName(QStringLiteral("CopyButton1"));
@@ -119,26 +117,14 @@ void GearTableWindow::CopyButton1Click() {
 }
 
 void GearTableWindow::keyPressEvent(QKeyEvent* event) {
-    // Ctrl+C wherever the focus is in the window (the keys no control takes come here).
+    // Ctrl+C wherever the focus is in the window, the grid included: it copies the whole
+    // table (the keys no control takes come here).
     if (event->matches(QKeySequence::Copy)) {
         CopyButton1Click();
         event->accept();
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-bool GearTableWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Grid1 &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Copy)) {
-            if (event->type() == QEvent::KeyPress) CopyButton1Click();
-            event->accept();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kelm

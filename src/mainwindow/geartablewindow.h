@@ -28,7 +28,6 @@ class GearTableWindow : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     GearTable table_;
