@@ -39,7 +39,9 @@ GearTableWindow::GearTableWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     Grid1->setColumnCount(kGearTableColumns);
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid1->verticalHeader()->hide();
-    Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns are fitted once per table, not at every cell put in (which measures all cells
+    // again each time: most of a redraw's time with the table open).
+    Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     Grid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     Grid1->setWordWrap(false);
 
@@ -57,6 +59,7 @@ GearTableWindow::GearTableWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
 void GearTableWindow::SetTable(const GearTable& table) {
     table_ = table;
+    Grid1->setUpdatesEnabled(false);
     QStringList captions;
     for (const std::string& c : GearTableCaptions(table.maxRpm)) captions << FromUtf8(c);
     Grid1->setHorizontalHeaderLabels(captions);
@@ -89,11 +92,13 @@ void GearTableWindow::SetTable(const GearTable& table) {
         }
     }
 
+    Grid1->resizeColumnsToContents();
+    Grid1->setUpdatesEnabled(true);
+
     if (!sized_) {
         // The first table decides the window's width: every column whole, where the
         // screen allows it.
         sized_ = true;
-        Grid1->resizeColumnsToContents();
         int width = 2 * Grid1->frameWidth() + 24;
         for (int c = 0; c < kGearTableColumns; ++c) width += Grid1->columnWidth(c);
         int height = 2 * Grid1->frameWidth() + Grid1->horizontalHeader()->sizeHint().height() +
