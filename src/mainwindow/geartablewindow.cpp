@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "base/messages.h"
 #include "widgets/uikit.h"
@@ -25,6 +26,20 @@ QTableWidgetItem* Cell(const std::string& utf8, Qt::Alignment align) {
     item->setTextAlignment(align | Qt::AlignVCenter);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     return item;
+}
+
+// A long caption on two lines, broken at the space nearest its middle, so the columns of
+// numbers stay narrow and the window fits beside the main window.
+QString OnTwoLines(QString caption) {
+    if (caption.size() <= 12) return caption;
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char(' ') &&
+            (best < 0 || std::abs(i - caption.size() / 2) < std::abs(best - caption.size() / 2)))
+            best = i;
+    }
+    if (best >= 0) caption[best] = QLatin1Char('\n');
+    return caption;
 }
 
 }  // namespace
@@ -61,7 +76,8 @@ void GearTableWindow::SetTable(const GearTable& table) {
     table_ = table;
     Grid1->setUpdatesEnabled(false);
     QStringList captions;
-    for (const std::string& c : GearTableCaptions(table.maxRpm)) captions << FromUtf8(c);
+    for (const std::string& c : GearTableCaptions(table.maxRpm))
+        captions << OnTwoLines(FromUtf8(c));
     Grid1->setHorizontalHeaderLabels(captions);
 
     int rows = 0;
