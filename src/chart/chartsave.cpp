@@ -62,10 +62,11 @@ void ChartPanel::SaveAs1Click() {
         QtSaveFileDialog real;
         SaveFileDialog& dialog = saveDialog_ ? *saveDialog_ : real;
         const QStringList filters = PictureFilters();
+        // The last file's kind is offered first again (the filters stand in the order of
+        // the formats).
         QString filter = filters.front();
         if (!lastSaved_.isEmpty())
-            filter =
-                filters[static_cast<qsizetype>(PictureTarget(lastSaved_, filters.front()).second)];
+            filter = filters[static_cast<qsizetype>(PictureTarget(lastSaved_, filter).second)];
         const QString typed =
             dialog.Exec(this, QStringLiteral("Сохранить график"), lastSaved_, filters, filter);
         if (typed.isEmpty()) return;

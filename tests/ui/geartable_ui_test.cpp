@@ -212,7 +212,7 @@ TEST_F(GearTableWindowTest, SavesPngSvgAndPdfThatOpen) {
     ASSERT_FALSE(png.isNull());
     const qreal ratio = f.Chart1->devicePixelRatioF();
     EXPECT_EQ(png.size(), QSize(qRound(panel.width() * ratio), qRound(panel.height() * ratio)));
-    EXPECT_EQ(png.pixelColor(png.width() / 2, 2).blue() < 200, true);  // the yellow top
+    EXPECT_LT(png.pixelColor(png.width() / 2, 2).blue(), 200);  // the light yellow top
 
     // SVG chosen by the filter: the extension is added.
     dialog.answer = QString::fromStdString(dir_ / "chart");
