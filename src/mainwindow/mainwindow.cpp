@@ -409,7 +409,7 @@ void TForm1::Grafic() {
     // The gear table follows every run, also one that stops at an error (which the caller
     // reports, once).
     const auto follow = qScopeGuard([this] {
-        if (GearTable1) GearTable1->SetTable(gearTable_);
+        if (GearTable1 && GearTable1->isVisible()) GearTable1->SetTable(gearTable_);
     });
     kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
                  set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), chart_,
@@ -510,10 +510,9 @@ void TForm1::SaveAs1Click() {
 
 void TForm1::Table1Click() {
     Handle([this] {
-        if (!GearTable1) {
-            GearTable1 = new GearTableWindow(this);
-            GearTable1->SetTable(gearTable_);
-        }
+        // A closed table is not refilled: it gets the last numbers when it opens again.
+        if (!GearTable1) GearTable1 = new GearTableWindow(this);
+        GearTable1->SetTable(gearTable_);
         GearTable1->show();
         GearTable1->raise();
         GearTable1->activateWindow();

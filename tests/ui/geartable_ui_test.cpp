@@ -98,8 +98,10 @@ TEST_F(GearTableWindowTest, FollowsEveryRedrawAndOpensOnce) {
     EXPECT_EQ(PressCtrlT(f), t);
     t->close();
     EXPECT_FALSE(t->isVisible());
+    QTest::mouseClick(f.CB1, Qt::LeftButton);  // set 1 back while the table is closed
     EXPECT_EQ(PressCtrlT(f), t);
     EXPECT_TRUE(t->isVisible());
+    EXPECT_EQ(grid->rowCount(), 13);  // opened with the numbers of the last redraw
     EXPECT_EQ(f.findChildren<GearTableWindow*>().size(), 1);
     EXPECT_TRUE(messages_.shown.empty());
 }
