@@ -19,6 +19,7 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QPixmap>
+#include <QTableWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +34,7 @@
 #include "catalog/catalogfile.h"
 #include "catalog_generator.h"
 #include "chart/chartpanel.h"
+#include "mainwindow/geartablewindow.h"
 #include "mainwindow/mainwindow.h"
 #include "ratio_reporter.h"
 #include "settings/windowsettings.h"
@@ -181,6 +183,35 @@ void BM_GraficAndPaint(benchmark::State& state, const std::string& folder) {
     TheCatalog().ClearCatalog();
 }
 
+// The same with the gear table open: every Grafic also refills the table window, which
+// then paints itself.
+void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    form.Table1Click();
+    QApplication::processEvents();
+    if (!form.GearTable1 || !form.GearTable1->isVisible()) {
+        state.SkipWithError("the gear table did not open");
+        return;
+    }
+    QImage image(kChartWidth, kChartHeight, QImage::Format_RGB32);
+    QImage tableImage(form.GearTable1->size(), QImage::Format_RGB32);
+    MeasureCpu(state, [&] {
+        form.Grafic();
+        QPainter painter(&image);
+        form.Chart1->Paint(painter, QRectF(0, 0, kChartWidth, kChartHeight));
+        // The table window repaints too.
+        form.GearTable1->render(&tableImage);
+    });
+    benchmark::DoNotOptimize(image.constBits());
+    benchmark::DoNotOptimize(tableImage.constBits());
+    if (form.GearTable1->Table().blocks.size() != 2) {
+        state.SkipWithError("the gear table has not both sets: the settings did not select them");
+    }
+    state.counters["rows"] = form.GearTable1->Grid1->rowCount();
+    TheCatalog().ClearCatalog();
+}
+
 // What a click on the tyre list costs: the list opens and closes again, on the window
 // shown (offscreen).
 void BM_OpenList(benchmark::State& state, const std::string& folder) {
@@ -309,6 +340,9 @@ BENCHMARK_CAPTURE(BM_GraficAndPaint, Sample, std::string("sample"))
 BENCHMARK_CAPTURE(BM_GraficAndPaint, Large, std::string("each10000"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GraficAndPaintWithTable, Large, std::string("each10000"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -383,6 +417,7 @@ int main(int argc, char** argv) {
             {"BM_ZapolnenieForm/10000_median", 100},
             {"BM_GraficAndPaint/Sample_median", 8},
             {"BM_GraficAndPaint/Large_median", 8},
+            {"BM_GraficAndPaintWithTable/Large_median", 8},
             {"BM_OpenList/Large_median", 8},
         },
         {{"BM_ZapolnenieForm/1000_median", "BM_ZapolnenieForm/10000_median", 1000, 10000}});

@@ -323,23 +323,7 @@ void ChartPanel::N1Click() {
         const int w = std::max(1, width() - 1), h = std::max(1, height() - 1);
         const QRectF area(0, 0, w, h);
 
-        QByteArray svg;
-        {
-            QBuffer buffer(&svg);
-            buffer.open(QIODevice::WriteOnly);
-            QSvgGenerator generator;
-            generator.setOutputDevice(&buffer);
-            generator.setSize(QSize(w, h));
-            generator.setViewBox(QRect(0, 0, w, h));
-            // The picture's size is written in millimetres; at 96 dots per inch they come
-            // back as w x h pixels wherever an inch is 96 pixels (browsers, office suites).
-            generator.setResolution(96);
-            generator.setTitle(objectName());
-            QPainter painter;
-            if (!painter.begin(&generator))
-                throw KelmError("Не удалось нарисовать график для буфера обмена");
-            Paint(painter, area);
-        }
+        const QByteArray svg = SvgPicture(QSize(w, h));
         QImage image(w, h, QImage::Format_RGB32);
         {
             QPainter painter(&image);
@@ -351,6 +335,25 @@ void ChartPanel::N1Click() {
         mime->setImageData(image);
         QGuiApplication::clipboard()->setMimeData(mime);
     });
+}
+
+QByteArray ChartPanel::SvgPicture(const QSize& size) {
+    QByteArray svg;
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    // The picture's size is written in millimetres; at 96 dots per inch they come back as
+    // w x h pixels wherever an inch is 96 pixels (browsers, office suites).
+    generator.setResolution(96);
+    generator.setTitle(objectName());
+    QPainter painter;
+    if (!painter.begin(&generator)) throw KelmError("Не удалось нарисовать график в SVG");
+    Paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return svg;
 }
 
 void ChartPanel::Print1Click() {

@@ -3,7 +3,10 @@
 #include <QFrame>
 #include <QRectF>
 #include <QSize>
+#include <QStringList>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "chart/chartlayout.h"
 #include "chart/series.h"
@@ -29,6 +32,26 @@ class QtPrinterSetup : public PrinterSetup {
     bool Exec(QPrinter& printer, QWidget* parent) override;
 };
 
+// The save-file dialog, behind an interface so tests answer it in code.
+class SaveFileDialog {
+  public:
+    virtual ~SaveFileDialog() = default;
+    // Asks for a file name to save to; `filter` comes in as the filter to offer first and
+    // goes out as the one the user chose.  Empty when the user cancelled.
+    virtual QString Exec(QWidget* parent, const QString& caption, const QString& directory,
+                         const QStringList& filters, QString& filter) = 0;
+};
+
+// The real one: QFileDialog, which asks before it replaces a file.
+class QtSaveFileDialog : public SaveFileDialog {
+  public:
+    QString Exec(QWidget* parent, const QString& caption, const QString& directory,
+                 const QStringList& filters, QString& filter) override;
+};
+
+// The kinds of file the chart is saved as.
+enum class PictureFormat { Png, Svg, Pdf };
+
 // Chart1: draws the fourteen series of the shift chart, zooms with the mouse, copies itself
 // to the clipboard and prints.  It does not own the series; it repaints on their changes.
 class ChartPanel : public QFrame {
@@ -50,7 +73,23 @@ class ChartPanel : public QFrame {
     // Print without the dialog, on a printer already set up (used by Print1Click).
     void PrintChart(QPrinter& printer);
 
+    // File name dialog, then SavePicture (the "Сохранить как..." command).
+    void SaveAs1Click();
+    // The chart as a file: PNG and SVG at the panel's size (PNG at the screen's pixel
+    // density), PDF as one landscape page laid out like the printout.  Written to a
+    // temporary file renamed into place; a failure throws KelmError with the reason.
+    void SavePicture(const QString& path, PictureFormat format);
+    // The SVG picture of the chart at the given size, as the clipboard gets it.
+    QByteArray SvgPicture(const QSize& size);
+    // The file filters of the dialog, and the file and format a dialog's answer asks
+    // for: a typed extension .png, .svg or .pdf decides; otherwise the chosen filter,
+    // whose extension is then appended.
+    static QStringList PictureFilters();
+    static std::pair<QString, PictureFormat> PictureTarget(const QString& typed,
+                                                           const QString& filter);
+
     void SetPrinterSetup(PrinterSetup* setup);  // nullptr: the real dialog
+    void SetSaveFileDialog(SaveFileDialog* dialog) { saveDialog_ = dialog; }  // nullptr: real
     QPrinter& Printer();
 
     QMenu* PMChart1() const;  // pop-up menu: N1 "Копировать", N4 "Печать..."
@@ -70,6 +109,8 @@ class ChartPanel : public QFrame {
   private:
     struct Impl;
     std::unique_ptr<Impl> d;
+    SaveFileDialog* saveDialog_ = nullptr;
+    QString lastSaved_;  // where the dialog opens next time
 };
 
 }  // namespace kelm

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/errors.h"
+#include "chart/geartable.h"
 
 namespace kelm {
 
@@ -45,36 +46,66 @@ double Store(long double v) {
 
 }  // namespace
 
-void AddShiftPoints(int set, std::int32_t maxRpm, const std::array<double, 6>& ratios,
-                    double mainPair, std::int32_t perimeter, ShiftChart& chart) {
+double EngineSpeedAt(double roadSpeed, std::int32_t perimeter, double total) {
+    const long double P = perimeter;
+    return Store(Divide(roadSpeed, P * ExtendedK()) * total);
+}
+
+ShiftGears ComputeShiftGears(std::int32_t maxRpm, const std::array<double, 6>& ratios,
+                             double mainPair, std::int32_t perimeter) {
+    ShiftGears out;
+    try {
+        const long double K = ExtendedK();
+        const long double n = maxRpm;
+        const long double P = perimeter;
+
+        double total = Store(static_cast<long double>(mainPair) * ratios[0]);
+        double v = Store((Divide(n, total) * P) * K);
+        out.gears.push_back(ShiftGear{1, ratios[0], total, 0, std::nullopt, v});
+
+        for (int g = 2; g <= 6; ++g) {
+            const double ratio = ratios[static_cast<std::size_t>(g) - 1];
+            total = Store(static_cast<long double>(mainPair) * ratio);
+            if (!(total < 0 || total > 0)) continue;  // a gear the box does not have
+            ShiftGear& gear = out.gears.emplace_back(
+                ShiftGear{g, ratio, total, v, EngineSpeedAt(v, perimeter, total), std::nullopt});
+            v = Store((Divide(n, total) * P) * K);
+            gear.shiftSpeed = v;
+        }
+    } catch (...) {
+        out.failure = std::current_exception();
+    }
+    return out;
+}
+
+void AddShiftPoints(int set, std::int32_t maxRpm, const ShiftGears& gears, ShiftChart& chart) {
     const std::size_t first = ShiftChart::FirstOfSet(set);
     Series& shiftCurve = chart[first];
     Series& shiftSpeed = chart[first + 6];
-
-    const long double K = ExtendedK();
-    const long double n = maxRpm;
-    const long double P = perimeter;
     const double nPoint = static_cast<double>(maxRpm);
 
-    double total = Store(static_cast<long double>(mainPair) * ratios[0]);
-    double v = Store((Divide(n, total) * P) * K);
-    shiftCurve.AddXY(v, nPoint);
-    shiftSpeed.AddXY(v, nPoint);
-
-    for (int g = 2; g <= 6; ++g) {
-        total = Store(static_cast<long double>(mainPair) * ratios[g - 1]);
-        if (!(total < 0 || total > 0)) continue;  // a gear the box does not have
-        const double y = Store(Divide(v, P * K) * total);
-        shiftCurve.AddXY(v, y);
-        chart[first + static_cast<std::size_t>(g) - 1].AddXY(v, y);
-        v = Store((Divide(n, total) * P) * K);
-        shiftCurve.AddXY(v, nPoint);
-        shiftSpeed.AddXY(v, nPoint);
+    // At each shift speed the point at the maximum goes in before the point after the
+    // shift, so the curve climbs and then drops vertically.
+    for (const ShiftGear& g : gears.gears) {
+        if (g.afterShift) {
+            shiftCurve.AddXY(g.fromSpeed, *g.afterShift);
+            chart[first + static_cast<std::size_t>(g.gear) - 1].AddXY(g.fromSpeed, *g.afterShift);
+        }
+        if (g.shiftSpeed) {
+            shiftCurve.AddXY(*g.shiftSpeed, nPoint);
+            shiftSpeed.AddXY(*g.shiftSpeed, nPoint);
+        }
     }
+    if (gears.failure) std::rethrow_exception(gears.failure);
+}
+
+void AddShiftPoints(int set, std::int32_t maxRpm, const std::array<double, 6>& ratios,
+                    double mainPair, std::int32_t perimeter, ShiftChart& chart) {
+    AddShiftPoints(set, maxRpm, ComputeShiftGears(maxRpm, ratios, mainPair, perimeter), chart);
 }
 
 void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
-                        ShiftChart& chart) {
+                        ShiftChart& chart, GearTable* table) {
     const std::size_t first = ShiftChart::FirstOfSet(set);
     for (std::size_t i = first + 1; i < first + ShiftChart::kSeriesPerSet; ++i) {
         chart[i].SetLabelsVisible(input.labels);
@@ -86,15 +117,20 @@ void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input
     if (!catalog.FindRow(input.rowName)) return;
     if (!catalog.FindPair(input.pairText)) return;
     if (!catalog.FindTyre(input.tyreName)) return;
-    AddShiftPoints(set, maxRpm, catalog.CurrentRow->Ratios, *catalog.CurrentPair,
-                   catalog.CurrentTyre->Perimeter, chart);
+    const std::int32_t perimeter = catalog.CurrentTyre->Perimeter;
+    const ShiftGears gears =
+        ComputeShiftGears(maxRpm, catalog.CurrentRow->Ratios, *catalog.CurrentPair, perimeter);
+    if (table && !gears.failure)
+        table->blocks.push_back(MakeGearBlock(set, input, maxRpm, perimeter, gears));
+    AddShiftPoints(set, maxRpm, gears, chart);
 }
 
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
-            Catalog& catalog, ShiftChart& chart) {
+            Catalog& catalog, ShiftChart& chart, GearTable* table) {
+    if (table) *table = GearTable{maxRpm, {}};
     for (Series& s : chart) s.Clear();
-    if (set1.shown) BuildComparisonSet(1, maxRpm, set1, catalog, chart);
-    if (set2.shown) BuildComparisonSet(2, maxRpm, set2, catalog, chart);
+    if (set1.shown) BuildComparisonSet(1, maxRpm, set1, catalog, chart, table);
+    if (set2.shown) BuildComparisonSet(2, maxRpm, set2, catalog, chart, table);
 }
 
 }  // namespace kelm

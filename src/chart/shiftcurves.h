@@ -2,7 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/colors.h"
 #include "catalog/catalog.h"
@@ -23,20 +26,54 @@ struct ComparisonSet {
 // 6e-5 in extended precision: turns millimetres per minute into km/h.
 long double ExtendedK();
 
+struct GearTable;
+
+// One gear the gearbox has, as the shift computation leaves it.  Every number the chart
+// and the gear table show comes from here, so the two always agree to the bit.
+struct ShiftGear {
+    int gear = 0;          // 1 to 6
+    double ratio = 0;      // the gear's ratio in the row
+    double total = 0;      // main pair x gear ratio
+    double fromSpeed = 0;  // road speed of the upshift into this gear (0 for gear 1)
+    // Engine speed right after that upshift; none for gear 1.
+    std::optional<double> afterShift;
+    // Road speed at which this gear reaches the maximum engine speed; none only when the
+    // computation failed right before it.
+    std::optional<double> shiftSpeed;
+};
+
+struct ShiftGears {
+    std::vector<ShiftGear> gears;  // in ascending order, gears of ratio 0 left out
+    std::exception_ptr failure;    // what stopped the computation; the gears before it stand
+};
+
+// Drives the gearbox through its gears up to maxRpm.  Multiplications and divisions run
+// in extended precision; the total ratio, the shift speed and the after-shift engine speed
+// are stored as doubles.  A floating-point error (FloatDivByZeroError, FloatInvalidOpError,
+// FloatOverflowError) ends the computation and is kept in `failure`, not thrown.
+ShiftGears ComputeShiftGears(std::int32_t maxRpm, const std::array<double, 6>& ratios,
+                             double mainPair, std::int32_t perimeter);
+
+// The engine speed at a road speed in a gear of the given total ratio: (v / (P x K)) x
+// total, the arithmetic of the after-shift speed.  Throws the floating-point errors.
+double EngineSpeedAt(double roadSpeed, std::int32_t perimeter, double total);
+
 // Empties all fourteen series, then builds set 1 and set 2 where they are shown.  An error
 // of the computation (FloatDivByZeroError, FloatInvalidOpError, FloatOverflowError) stops
 // the run where it happens: what was added stays, and set 2 is not built after set 1 fails.
+// With a table, it is emptied first and gets a block for each set whose computation ran to
+// its end, from the same numbers the series got.
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
-            Catalog& catalog, ShiftChart& chart);
+            Catalog& catalog, ShiftChart& chart, GearTable* table = nullptr);
 
 // One comparison set (1 or 2) into its seven series: labels flags, colour, the origin in
 // each, then the records looked up by the set's three texts and their shift points.
 void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
-                        ShiftChart& chart);
+                        ShiftChart& chart, GearTable* table = nullptr);
 
-// The shift points of one gearbox into the set's series (origins not included).
-// Multiplications and divisions run in extended precision; the total ratio, the shift
-// speed and the after-shift engine speed are stored as doubles.
+// The shift points of one gearbox into the set's series (origins not included), from
+// ComputeShiftGears; its failure is thrown once the points computed before it are in.
+void AddShiftPoints(int set, std::int32_t maxRpm, const ShiftGears& gears, ShiftChart& chart);
 void AddShiftPoints(int set, std::int32_t maxRpm, const std::array<double, 6>& ratios,
                     double mainPair, std::int32_t perimeter, ShiftChart& chart);
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStringListModel>
@@ -26,6 +27,7 @@
 #include "chart/shiftcurves.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
+#include "mainwindow/geartablewindow.h"
 #include "mainwindow/ravnenie.h"
 #include "widgets/colorbox.h"
 #include "widgets/listorder.h"
@@ -263,6 +265,9 @@ void TForm1::BuildMenu() {
 
     File1 = bar->addMenu(Ru("&Файл"));
     File1->setObjectName(QStringLiteral("File1"));
+    SaveAs1 = File1->addAction(Ru("&Сохранить как..."));
+    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+    SaveAs1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Print1 = File1->addAction(Ru("&Печать..."));
     Print1->setObjectName(QStringLiteral("Print1"));
     Print1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -276,6 +281,9 @@ void TForm1::BuildMenu() {
     Copy1 = Edit1->addAction(Ru("&Копировать"));
     Copy1->setObjectName(QStringLiteral("Copy1"));
     Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Table1 = Edit1->addAction(Ru("&Таблица передач..."));
+    Table1->setObjectName(QStringLiteral("Table1"));
+    Table1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
 
     N3 = bar->addAction(Ru("&Настройки..."));
     N3->setObjectName(QStringLiteral("N3"));
@@ -300,6 +308,8 @@ void TForm1::ConnectHandlers() {
     connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     connect(Copy1, &QAction::triggered, this, &TForm1::N1Click);
+    connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
+    connect(Table1, &QAction::triggered, this, &TForm1::Table1Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
 }
@@ -401,8 +411,14 @@ void TForm1::Grafic() {
         return ComparisonSet{shown->isChecked(), labels->isChecked(), color->Selected(),
                              ShownText(row),     ShownText(pair),     ShownText(tyre)};
     };
+    // The gear table follows every run, also one that stops at an error (which the caller
+    // reports, once).
+    const auto follow = qScopeGuard([this] {
+        if (GearTable1 && GearTable1->isVisible()) GearTable1->SetTable(gearTable_);
+    });
     kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
-                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_);
+                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_,
+                 &gearTable_);
 }
 
 void TForm1::OpenParametrs() {
@@ -491,6 +507,21 @@ void TForm1::N1Click() {
 
 void TForm1::Print1Click() {
     Handle([this] { Chart1->Print1Click(); });
+}
+
+void TForm1::SaveAs1Click() {
+    Handle([this] { Chart1->SaveAs1Click(); });
+}
+
+void TForm1::Table1Click() {
+    Handle([this] {
+        // A closed table is not refilled: it gets the last numbers when it opens again.
+        if (!GearTable1) GearTable1 = new GearTableWindow(this);
+        GearTable1->SetTable(gearTable_);
+        GearTable1->show();
+        GearTable1->raise();
+        GearTable1->activateWindow();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* event) {

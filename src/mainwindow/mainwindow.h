@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/geartable.h"
 #include "chart/series.h"
 #include "settings/windowsettings.h"
 
@@ -18,6 +19,7 @@ namespace kelm {
 
 class ChartPanel;
 class ColorBox;
+class GearTableWindow;
 class SpinEdit;
 
 // The main window: two comparison sets above the shift chart.  Every user change of a
@@ -46,6 +48,8 @@ class TForm1 : public QMainWindow {
     WindowSettings CurrentSettings() const;
 
     const ShiftChart& Chart() const { return *chart_; }
+    // The numbers of the last Grafic, gear by gear, for the gear table window.
+    const GearTable& GearNumbers() const { return gearTable_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -57,6 +61,8 @@ class TForm1 : public QMainWindow {
     void FormClose();
     void N1Click();
     void Print1Click();
+    void SaveAs1Click();
+    void Table1Click();  // opens the gear table, or brings it to the front
 
     // The controls, under their designer names.
     QFrame* Panel2;
@@ -74,13 +80,16 @@ class TForm1 : public QMainWindow {
     ColorBox* ColorBox1;
     ColorBox* ColorBox2;
     ChartPanel* Chart1;
+    GearTableWindow* GearTable1 = nullptr;  // made at its first opening, then kept
 
     QMenu* File1;
+    QAction* SaveAs1;
     QAction* Print1;
     QAction* N2;
     QAction* Exit1;
     QMenu* Edit1;
     QAction* Copy1;
+    QAction* Table1;
     QAction* N3;
     QMenu* Help1;
     QAction* About1;
@@ -113,6 +122,7 @@ class TForm1 : public QMainWindow {
     // the destructor deletes it first.  Kept on the heap so that a sanitizer build reports
     // any panel that still reaches them once they are gone.
     std::unique_ptr<ShiftChart> chart_;
+    GearTable gearTable_;
     std::string catalogPath_;
     std::string settingsPath_;
     bool placed_ = false;

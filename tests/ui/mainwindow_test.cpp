@@ -448,13 +448,22 @@ TEST_F(MainWindow, MenusAndShortcuts) {
     EXPECT_EQ(top[2]->menu(), nullptr);
     EXPECT_EQ(top[3]->text(), Ru("&Помощь"));
     const QList<QAction*> file = f.File1->actions();
-    ASSERT_EQ(file.size(), 3);
-    EXPECT_EQ(file[0]->text(), Ru("&Печать..."));
-    EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+P"));
-    EXPECT_TRUE(file[1]->isSeparator());
-    EXPECT_EQ(file[2]->text(), Ru("Выход"));
+    ASSERT_EQ(file.size(), 4);
+    EXPECT_EQ(file[0], f.SaveAs1);
+    EXPECT_EQ(file[0]->text(), Ru("&Сохранить как..."));
+    EXPECT_EQ(file[0]->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(file[1]->text(), Ru("&Печать..."));
+    EXPECT_EQ(file[1]->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_TRUE(file[2]->isSeparator());
+    EXPECT_EQ(file[3]->text(), Ru("Выход"));
     EXPECT_EQ(f.Copy1->text(), Ru("&Копировать"));
     EXPECT_EQ(f.Copy1->shortcut(), QKeySequence("Ctrl+C"));
+    const QList<QAction*> edit = f.Edit1->actions();
+    ASSERT_EQ(edit.size(), 2);
+    EXPECT_EQ(edit[0], f.Copy1);
+    EXPECT_EQ(edit[1], f.Table1);
+    EXPECT_EQ(f.Table1->text(), Ru("&Таблица передач..."));
+    EXPECT_EQ(f.Table1->shortcut(), QKeySequence("Ctrl+T"));
     EXPECT_EQ(f.About1->text(), Ru("&О программе..."));
 }
 
