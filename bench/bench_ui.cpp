@@ -135,17 +135,26 @@ void MeasureCpu(benchmark::State& state, Body body) {
     }
 }
 
+// A control of the main window, found by its objectName.
+template <class T>
+T* Control(const TForm1& form, const char* name) {
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
+
 // The six lists refilled from a catalog of n records of each kind.
 void BM_ZapolnenieForm(benchmark::State& state) {
     const Folder& f = FolderOf("each" + std::to_string(state.range(0)));
     TForm1 form(f.catalog, f.settings);
     MeasureCpu(state, [&] {
         form.ZapolnenieForm();
-        benchmark::DoNotOptimize(form.ComboBox8->count());
+        benchmark::DoNotOptimize(Control<QComboBox>(form, "ComboBox8")->count());
     });
-    state.counters["items"] = form.ComboBox1->count() + form.ComboBox2->count() +
-                              form.ComboBox4->count() + form.ComboBox5->count() +
-                              form.ComboBox7->count() + form.ComboBox8->count();
+    state.counters["items"] = Control<QComboBox>(form, "ComboBox1")->count() +
+                              Control<QComboBox>(form, "ComboBox2")->count() +
+                              Control<QComboBox>(form, "ComboBox4")->count() +
+                              Control<QComboBox>(form, "ComboBox5")->count() +
+                              Control<QComboBox>(form, "ComboBox7")->count() +
+                              Control<QComboBox>(form, "ComboBox8")->count();
     TheCatalog().ClearCatalog();
 }
 
@@ -171,7 +180,8 @@ void BM_GraficAndPaint(benchmark::State& state, const std::string& folder) {
     MeasureCpu(state, [&] {
         form.Grafic();
         QPainter painter(&image);
-        form.Chart1->Paint(painter, QRectF(0, 0, kChartWidth, kChartHeight));
+        Control<ChartPanel>(form, "Chart1")
+            ->Paint(painter, QRectF(0, 0, kChartWidth, kChartHeight));
     });
     benchmark::DoNotOptimize(image.constBits());
     std::size_t points = 0;
@@ -190,25 +200,27 @@ void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& fold
     TForm1 form(f.catalog, f.settings);
     form.Table1Click();
     QApplication::processEvents();
-    if (!form.GearTable1 || !form.GearTable1->isVisible()) {
+    auto* table = Control<GearTableWindow>(form, "GearTableForm");
+    if (!table || !table->isVisible()) {
         state.SkipWithError("the gear table did not open");
         return;
     }
     QImage image(kChartWidth, kChartHeight, QImage::Format_RGB32);
-    QImage tableImage(form.GearTable1->size(), QImage::Format_RGB32);
+    QImage tableImage(table->size(), QImage::Format_RGB32);
     MeasureCpu(state, [&] {
         form.Grafic();
         QPainter painter(&image);
-        form.Chart1->Paint(painter, QRectF(0, 0, kChartWidth, kChartHeight));
+        Control<ChartPanel>(form, "Chart1")
+            ->Paint(painter, QRectF(0, 0, kChartWidth, kChartHeight));
         // The table window repaints too.
-        form.GearTable1->render(&tableImage);
+        table->render(&tableImage);
     });
     benchmark::DoNotOptimize(image.constBits());
     benchmark::DoNotOptimize(tableImage.constBits());
-    if (form.GearTable1->Table().blocks.size() != 2) {
+    if (table->Table().blocks.size() != 2) {
         state.SkipWithError("the gear table has not both sets: the settings did not select them");
     }
-    state.counters["rows"] = form.GearTable1->Grid1->rowCount();
+    state.counters["rows"] = table->Grid1->rowCount();
     TheCatalog().ClearCatalog();
 }
 
@@ -220,12 +232,12 @@ void BM_OpenList(benchmark::State& state, const std::string& folder) {
     form.show();
     QApplication::processEvents();
     MeasureCpu(state, [&] {
-        form.ComboBox7->showPopup();
+        Control<QComboBox>(form, "ComboBox7")->showPopup();
         QApplication::processEvents();
-        form.ComboBox7->hidePopup();
+        Control<QComboBox>(form, "ComboBox7")->hidePopup();
         QApplication::processEvents();
     });
-    state.counters["items"] = form.ComboBox7->count();
+    state.counters["items"] = Control<QComboBox>(form, "ComboBox7")->count();
     TheCatalog().ClearCatalog();
 }
 

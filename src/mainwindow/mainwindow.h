@@ -27,9 +27,10 @@ class SpinEdit;
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
-    // The catalog file and the window settings file; the program passes the names beside
-    // itself.  Construction runs FormCreate: the catalog is loaded, the lists filled, the
-    // settings applied and the chart drawn, before the window is first shown.
+    // The catalog file and the window settings file, whose places the program has chosen
+    // (beside itself, or in the user's own folders).  Construction runs FormCreate: the catalog is
+    // loaded, the lists filled, the settings applied and the chart drawn, before the window is
+    // first shown.
     TForm1(std::string catalogPath, std::string settingsPath, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -64,7 +65,15 @@ class TForm1 : public QMainWindow {
     void SaveAs1Click();
     void Table1Click();  // opens the gear table, or brings it to the front
 
-    // The controls, under their designer names.
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The controls, under their designer names, which are also their objectNames: tests
+    // and tools find them by name.
     QFrame* Panel2;
     SpinEdit* SE1;
     QToolButton* CB1;
@@ -94,13 +103,6 @@ class TForm1 : public QMainWindow {
     QMenu* Help1;
     QAction* About1;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
     // Whether a key event in this window is the shortcut of Copy1 or Print1, which win
     // over a control's own use of the keys (the spin edit's text field copies text).
     bool IsWindowShortcut(QObject* watched, QEvent* event) const;

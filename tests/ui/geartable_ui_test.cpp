@@ -26,11 +26,11 @@ class GearTableWindowTest : public MainWindowTest {
     }
 
     // Ctrl+T on the main window, as the user presses it there.
-    GearTableWindow* PressCtrlT(TForm1& f) {
-        f.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    GearTableWindow* PressCtrlT(const Form1& f) {
+        f->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
         QTest::keyClick(f.ComboBox2, Qt::Key_T, Qt::ControlModifier);
-        return f.GearTable1;
+        return f->findChild<GearTableWindow*>(QStringLiteral("GearTableForm"));
     }
 
     // A column caption as one line (long ones are shown on two).
@@ -46,7 +46,7 @@ class GearTableWindowTest : public MainWindowTest {
 
 TEST_F(GearTableWindowTest, FollowsEveryRedrawAndOpensOnce) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     GearTableWindow* t = PressCtrlT(f);
     ASSERT_NE(t, nullptr);
     EXPECT_TRUE(t->isVisible());
@@ -102,13 +102,13 @@ TEST_F(GearTableWindowTest, FollowsEveryRedrawAndOpensOnce) {
     EXPECT_EQ(PressCtrlT(f), t);
     EXPECT_TRUE(t->isVisible());
     EXPECT_EQ(grid->rowCount(), 13);  // opened with the numbers of the last redraw
-    EXPECT_EQ(f.findChildren<GearTableWindow*>().size(), 1);
+    EXPECT_EQ(f->findChildren<GearTableWindow*>().size(), 1);
     EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(GearTableWindowTest, CopiesHtmlAndTabSeparatedPlainNumbers) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     GearTableWindow* t = PressCtrlT(f);
     ASSERT_NE(t, nullptr);
     // The application's active window, not only one sharing its activation with the main
@@ -159,7 +159,7 @@ TEST_F(GearTableWindowTest, FailingSetHasNoBlockAndItsErrorIsShownOnce) {
         Cp("Riads\r\n_\r\nСтандартный\r\n3,5\r\n2\r\n0\r\n0\r\n0\r\n0\r\n"
            "Paras\r\n_\r\n0\r\n_\r\n3,9\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
     WriteSettings("ComboBox4=0\r\nComboBox5=3,9\r\nCB2=1\r\n");
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
     GearTableWindow* t = PressCtrlT(f);
     ASSERT_NE(t, nullptr);
@@ -195,15 +195,15 @@ class FakeSaveDialog : public SaveFileDialog {
 
 TEST_F(GearTableWindowTest, SavesPngSvgAndPdfThatOpen) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     FakeSaveDialog dialog;
     f.Chart1->SetSaveFileDialog(&dialog);
     const QSize panel = f.Chart1->size();
 
     // PNG by Ctrl+S, at the panel's size times the screen's pixel ratio.
     dialog.answer = QString::fromStdString(dir_ / "chart.png");
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     QTest::keyClick(f.ComboBox2, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialog.calls, 1);
     ASSERT_EQ(dialog.offered.size(), 3);
@@ -250,7 +250,7 @@ TEST_F(GearTableWindowTest, SavesPngSvgAndPdfThatOpen) {
 
 TEST_F(GearTableWindowTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     FakeSaveDialog dialog;
     f.Chart1->SetSaveFileDialog(&dialog);
 

@@ -46,7 +46,7 @@ TEST_F(SystemLocale, TheProgramsSeparatorSetUpTakesTheSystemsAndNumbersReadBack)
 
     // The main window over a catalog in that separator selects the default pairs.
     WriteCatalog(SampleCatalogFile(expected_));
-    TForm1& f = Open();
+    Form1 f = Open();
     EXPECT_TRUE(messages_.shown.empty());
     EXPECT_EQ(f.ComboBox4->currentText(), QString::fromStdString(text));
     EXPECT_EQ(f.ComboBox5->currentText(), QString::fromStdString(FloatToStr(4.1)));

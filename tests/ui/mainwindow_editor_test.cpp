@@ -29,7 +29,7 @@ class MainWindowEditor : public MainWindowTest {
             } closer{editor};
             edit(*editor);
         });
-        form_->N3->trigger();
+        Form1(*form_).N3->trigger();
         EXPECT_TRUE(ran);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
@@ -51,10 +51,10 @@ class MainWindowEditor : public MainWindowTest {
 
 TEST_F(MainWindowEditor, SelectionsStayOnTheirItemsAndTheChartShowsTheEditedRow) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(f.ComboBox1->currentText(), Ru("Стандартный"));
     ASSERT_EQ(f.ComboBox1->currentIndex(), 1);
-    const auto before = f.Chart()[0].Points();
+    const auto before = f->Chart()[0].Points();
     ASSERT_FALSE(before.empty());
 
     EditCatalog([&](TForm2& e) {
@@ -73,7 +73,7 @@ TEST_F(MainWindowEditor, SelectionsStayOnTheirItemsAndTheChartShowsTheEditedRow)
     EXPECT_EQ(f.ComboBox4->currentText(), "3,9");
     EXPECT_EQ(f.ComboBox7->currentText(), Ru("Бл 85 165/70-13"));
     // First gear is now 4 instead of 3.5: the chart was redrawn with it.
-    const auto after = f.Chart()[0].Points();
+    const auto after = f->Chart()[0].Points();
     ASSERT_EQ(after.size(), before.size());
     EXPECT_LT(after[1].x, before[1].x);
     EXPECT_DOUBLE_EQ(after[1].x * 4, before[1].x * 3.5);
@@ -86,10 +86,10 @@ TEST_F(MainWindowEditor, SelectionsStayOnTheirItemsAndTheChartShowsTheEditedRow)
 
 TEST_F(MainWindowEditor, DeletedItemsGiveWayByPositionAndTheirCurvesGo) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     f.CB2->click();  // show set 2 as well
     ASSERT_EQ(f.ComboBox8->currentText(), Ru("Бл 85 165/70-13"));
-    ASSERT_FALSE(f.Chart()[7].Points().empty());
+    ASSERT_FALSE(f->Chart()[7].Points().empty());
 
     EditCatalog([&](TForm2& e) {
         TypeName(e, "ComboBox3", Ru("Аб 175/70-13"));
@@ -103,13 +103,13 @@ TEST_F(MainWindowEditor, DeletedItemsGiveWayByPositionAndTheirCurvesGo) {
     EXPECT_EQ(f.ComboBox8->currentIndex(), -1);
     // Without a tyre no set has a shift curve; nothing drawn from the deleted records.
     for (std::size_t series = 0; series < 14; ++series)
-        EXPECT_LE(f.Chart()[series].Points().size(), 1u) << series;
+        EXPECT_LE(f->Chart()[series].Points().size(), 1u) << series;
     EXPECT_EQ(TheCatalog().CurrentTyre, nullptr);
 }
 
 TEST_F(MainWindowEditor, EscapeLeavesTheEditorOpenAndItsCloseBoxWritesTheFile) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     std::filesystem::remove(CatalogPath());
     bool ran = false;
     QTimer::singleShot(0, [&] {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -11,6 +14,7 @@
 #include "base/cp1251.h"
 #include "base/numtext.h"
 #include "catalog/catalog.h"
+#include "chart/chartpanel.h"
 #include "core/file_test_support.h"
 #include "core/recording_messages.h"
 #include "mainwindow/mainwindow.h"
@@ -36,6 +40,50 @@ inline std::string SampleCatalogFile(char sep) {
     return Cp(text);
 }
 
+// The main window's controls, found by their objectName as a user's tools find them, and
+// the window itself behind "->".
+struct Form1 {
+    explicit Form1(TForm1& window) : form(window) {}
+
+    template <class T>
+    T* Find(const char* name) const {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    TForm1& form;
+    QFrame* Panel2 = Find<QFrame>("Panel2");
+    SpinEdit* SE1 = Find<SpinEdit>("SE1");
+    QToolButton* CB1 = Find<QToolButton>("CB1");
+    QToolButton* CB2 = Find<QToolButton>("CB2");
+    QToolButton* CB3 = Find<QToolButton>("CB3");
+    QToolButton* CB4 = Find<QToolButton>("CB4");
+    QComboBox* ComboBox1 = Find<QComboBox>("ComboBox1");
+    QComboBox* ComboBox2 = Find<QComboBox>("ComboBox2");
+    QComboBox* ComboBox4 = Find<QComboBox>("ComboBox4");
+    QComboBox* ComboBox5 = Find<QComboBox>("ComboBox5");
+    QComboBox* ComboBox7 = Find<QComboBox>("ComboBox7");
+    QComboBox* ComboBox8 = Find<QComboBox>("ComboBox8");
+    ColorBox* ColorBox1 = Find<ColorBox>("ColorBox1");
+    ColorBox* ColorBox2 = Find<ColorBox>("ColorBox2");
+    ChartPanel* Chart1 = Find<ChartPanel>("Chart1");
+    QMenu* File1 = Find<QMenu>("File1");
+    QAction* SaveAs1 = Find<QAction>("SaveAs1");
+    QAction* Print1 = Find<QAction>("Print1");
+    QAction* N2 = Find<QAction>("N2");
+    QAction* Exit1 = Find<QAction>("Exit1");
+    QMenu* Edit1 = Find<QMenu>("Edit1");
+    QAction* Copy1 = Find<QAction>("Copy1");
+    QAction* Table1 = Find<QAction>("Table1");
+    QAction* N3 = Find<QAction>("N3");
+    QMenu* Help1 = Find<QMenu>("Help1");
+    QAction* About1 = Find<QAction>("About1");
+
+    TForm1* operator->() const { return &form; }
+    operator TForm1&() const { return form; }
+};
+
 // A main window over a catalog and a settings file in a scratch folder, with the message
 // boxes recorded.
 class MainWindowTest : public ::testing::Test {
@@ -59,12 +107,12 @@ class MainWindowTest : public ::testing::Test {
     }
 
     // Creates the window (which loads everything) and shows it.
-    TForm1& Open(const std::string& settingsPath = {}) {
+    Form1 Open(const std::string& settingsPath = {}) {
         form_ = std::make_unique<TForm1>(CatalogPath(),
                                          settingsPath.empty() ? SettingsPath() : settingsPath);
         form_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-        return *form_;
+        return Form1(*form_);
     }
 
     // Closes the window as its close button does; true when it closed.

@@ -26,11 +26,11 @@ using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, FirstStartTakesTheDefaultsAndCreatesNoSettingsFile) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     EXPECT_TRUE(messages_.shown.empty());
-    EXPECT_EQ(f.windowTitle(), "Form1");
-    EXPECT_EQ(f.size(), QSize(640, 480));  // the defaults 600 x 400 are below the minimum
-    EXPECT_EQ(f.minimumSize(), QSize(640, 480));
+    EXPECT_EQ(f->windowTitle(), "Form1");
+    EXPECT_EQ(f->size(), QSize(640, 480));  // the defaults 600 x 400 are below the minimum
+    EXPECT_EQ(f->minimumSize(), QSize(640, 480));
     EXPECT_EQ(f.SE1->Text(), "6000");
     EXPECT_TRUE(f.CB1->isChecked());
     EXPECT_FALSE(f.CB2->isChecked());
@@ -53,8 +53,8 @@ TEST_F(MainWindow, FirstStartTakesTheDefaultsAndCreatesNoSettingsFile) {
 
     // The chart was drawn: set 1 with its shift curve in red, set 2 hidden.
     EXPECT_EQ(PointCount(0), 10u);  // five gears: the origin, 4 x 2 shift points, the last
-    EXPECT_EQ(f.Chart()[0].GetColor(), colors::Red);
-    EXPECT_TRUE(f.Chart()[1].LabelsVisible());
+    EXPECT_EQ(f->Chart()[0].GetColor(), colors::Red);
+    EXPECT_TRUE(f->Chart()[1].LabelsVisible());
     EXPECT_EQ(PointCount(7), 0u);
 }
 
@@ -73,19 +73,19 @@ TEST_F(MainWindow, FirstCloseWritesTheSeventeenLines) {
 
 TEST_F(MainWindow, WhatIsClosedIsWhatOpens) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
-    f.resize(900, 700);
+    Form1 f = Open();
+    f->resize(900, 700);
     f.SE1->SetValue(7500);
     f.CB1->setChecked(false);
     f.CB2->setChecked(true);
     f.ComboBox1->setCurrentIndex(0);
     f.ComboBox5->setCurrentIndex(-1);
     f.ColorBox2->Select(static_cast<std::int32_t>(colors::Teal));
-    const WindowSettings before = f.CurrentSettings();
+    const WindowSettings before = f->CurrentSettings();
     ASSERT_TRUE(CloseWindow());
-    TForm1& g = Open();
-    EXPECT_EQ(g.CurrentSettings(), before);
-    EXPECT_EQ(g.size(), QSize(900, 700));
+    Form1 g = Open();
+    EXPECT_EQ(g->CurrentSettings(), before);
+    EXPECT_EQ(g->size(), QSize(900, 700));
     EXPECT_EQ(g.ComboBox5->currentIndex(), -1);  // an empty stored text selects nothing
     EXPECT_EQ(g.ColorBox2->currentText(), "Teal");
 }
@@ -99,7 +99,7 @@ TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
     }
     WriteCatalog(Cp(rows + "Paras\r\n_\r\n3,9\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
     WriteSettings("ComboBox1=б\r\nComboBox2=А\r\nComboBox4=3,90\r\n");
-    TForm1& f = Open();
+    Form1 f = Open();
     EXPECT_EQ(Items(f.ComboBox1),
               QStringList({"", Ru("а"), Ru("А"), Ru("Б"), Ru("б"), Ru("Бв"), Ru("Я")}));
     EXPECT_EQ(f.ComboBox1->currentIndex(), 3);
@@ -107,7 +107,7 @@ TEST_F(MainWindow, StoredTextsSelectTheFirstItemEqualButForCase) {
     EXPECT_EQ(f.ComboBox4->currentIndex(), -1);  // no item is the text 3,90
 
     WriteSettings("ComboBox1=\r\nComboBox2=бВ\r\nComboBox8=Я\r\n");
-    TForm1& g = Open();
+    Form1 g = Open();
     EXPECT_EQ(g.ComboBox1->currentIndex(), 0);  // the row without a name
     EXPECT_EQ(g.ComboBox2->currentIndex(), 5);
     EXPECT_EQ(g.ComboBox8->currentIndex(), -1);  // not a tyre
@@ -118,7 +118,7 @@ TEST_F(MainWindow, LongListsDropDownAScreenfulAtATime) {
     std::string tyres = "Koless\r\n";
     for (int i = 0; i < 300; ++i) tyres += "_\r\nR" + std::to_string(1000 + i) + "\r\n1800\r\n";
     WriteCatalog(Cp("Riads\r\nParas\r\n") + tyres);
-    TForm1& f = Open();
+    Form1 f = Open();
     QComboBox* list = f.ComboBox7;
     ASSERT_EQ(list->count(), 300);
     list->showPopup();
@@ -137,7 +137,7 @@ TEST_F(MainWindow, DropDownIsAsWideAsTheLongestName) {
     const std::string longName = "5-ступенчатая спортивная 3,36-2,07-1,43-1,03-0,84";
     WriteCatalog(Cp("Riads\r\n_\r\nА\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n_\r\n" + longName +
                     "\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\nParas\r\nKoless\r\n"));
-    TForm1& f = Open();
+    Form1 f = Open();
     QComboBox* list = f.ComboBox1;
     const int textWidth =
         QFontMetrics(list->view()->font()).horizontalAdvance(QString::fromUtf8(longName));
@@ -166,7 +166,7 @@ TEST_F(MainWindow, SettingsEdgeCases) {
     EXPECT_FALSE(Open().CB2->isChecked());
 
     WriteSettings("ComboBox1=стандартный\r\nComboBox4=3.9\r\nComboBox7=\r\n");
-    TForm1& f = Open();
+    Form1 f = Open();
     EXPECT_EQ(f.ComboBox1->currentText(), Ru("Стандартный"));
     EXPECT_EQ(f.ComboBox4->currentIndex(), -1);  // 3.9 is not the text 3,9
     EXPECT_EQ(f.ComboBox7->currentIndex(), -1);  // stored empty: nothing, not the default
@@ -182,28 +182,28 @@ TEST_F(MainWindow, SettingsEdgeCases) {
     EXPECT_EQ(PointCount(0), 1u);  // no gear row: set 1 shows only its origin
 
     WriteSettings("FormHeight=100\r\nFormWidth=5000\r\nColorBox1=12345\r\n");
-    TForm1& g = Open();
-    EXPECT_EQ(g.size(), QSize(5000, 480));
-    EXPECT_EQ(g.ColorBox1->currentIndex(), -1);        // none of the sixteen: no entry picked
-    EXPECT_EQ(g.Chart()[0].GetColor(), Color{12345});  // and the curves take it
-    EXPECT_EQ(g.CurrentSettings().ColorBox1, 12345);
+    Form1 g = Open();
+    EXPECT_EQ(g->size(), QSize(5000, 480));
+    EXPECT_EQ(g.ColorBox1->currentIndex(), -1);         // none of the sixteen: no entry picked
+    EXPECT_EQ(g->Chart()[0].GetColor(), Color{12345});  // and the curves take it
+    EXPECT_EQ(g->CurrentSettings().ColorBox1, 12345);
 }
 
 TEST_F(MainWindow, StoredMaximisedStateOpensMaximised) {
     WriteCatalog(SampleCatalogFile(','));
     WriteSettings("FormMax=1\r\nFormHeight=500\r\nFormWidth=700\r\n");
-    TForm1& f = Open();
-    EXPECT_TRUE(f.isMaximized());
+    Form1 f = Open();
+    EXPECT_TRUE(f->isMaximized());
     ASSERT_TRUE(CloseWindow());
     const WindowSettings s = ReadWindowSettings(SettingsPath());
     EXPECT_TRUE(s.FormMax);
-    EXPECT_EQ(s.FormWidth, f.width());
+    EXPECT_EQ(s.FormWidth, f->width());
 }
 
 TEST_F(MainWindow, PointLocaleSelectsTheDefaultPairsToo) {
     GlobalNumberFormat().decimalSeparator = '.';
     WriteCatalog(SampleCatalogFile('.'));
-    TForm1& f = Open();
+    Form1 f = Open();
     EXPECT_TRUE(messages_.shown.empty());
     EXPECT_EQ(f.ComboBox4->currentText(), "3.9");
     EXPECT_EQ(f.ComboBox5->currentText(), "4.1");
@@ -212,7 +212,7 @@ TEST_F(MainWindow, PointLocaleSelectsTheDefaultPairsToo) {
 
 TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
     // No catalog file: its own message, then start-up stops without another.
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Не найден файл");
     for (QComboBox* list :
@@ -226,9 +226,9 @@ TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
     EXPECT_FALSE(f.CB2->isChecked() || f.CB3->isChecked() || f.CB4->isChecked());
     EXPECT_EQ(f.ColorBox1->Selected(), colors::Red);
     EXPECT_EQ(f.ColorBox2->Selected(), colors::Blue);
-    EXPECT_EQ(f.size(), QSize(640, 480));
+    EXPECT_EQ(f->size(), QSize(640, 480));
     for (std::size_t i = 0; i < ShiftChart::kSeriesCount; ++i)
-        EXPECT_TRUE(f.Chart()[i].Points().empty());
+        EXPECT_TRUE(f->Chart()[i].Points().empty());
 
     // Usable: a click draws (set 1 has only its origins) and raises nothing.
     QTest::mouseClick(f.CB2, Qt::LeftButton);
@@ -241,7 +241,7 @@ TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
 
 TEST_F(MainWindow, BadNumberInTheCatalogIsShownInTheErrorBox) {
     WriteCatalog(Cp("Riads\r\n_\r\nСтандартный\r\n3,5\r\nx\r\n"));
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "'x' is not a valid floating point value.");
     EXPECT_EQ(messages_.shown[0].caption, "Kelm");
@@ -255,12 +255,12 @@ TEST_F(MainWindow, ChartErrorsAreReportedByEachHandler) {
         Cp("Riads\r\n_\r\nСтандартный\r\n3,5\r\n2\r\n0\r\n0\r\n0\r\n0\r\n"
            "Paras\r\n_\r\n0\r\nKoless\r\n_\r\nБл 85 165/70-13\r\n1800\r\n"));
     WriteSettings("ComboBox4=0\r\n");
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Floating point division by zero.");
     QTest::mouseClick(f.CB3, Qt::LeftButton);
     EXPECT_EQ(messages_.shown.size(), 2u);
-    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f->isVisible());
 }
 
 TEST_F(MainWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses) {
@@ -269,9 +269,9 @@ TEST_F(MainWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses) 
     std::filesystem::create_directory(paths[1]);
     for (const std::string& ini : paths) {
         messages_.shown.clear();
-        TForm1& f = Open(ini);
+        Form1 f = Open(ini);
         EXPECT_TRUE(CloseWindow()) << ini;
-        EXPECT_FALSE(f.isVisible());
+        EXPECT_FALSE(f->isVisible());
         ASSERT_EQ(messages_.shown.size(), 1u) << ini;
         EXPECT_EQ(messages_.shown[0].text, "I/O error 103.");
         EXPECT_EQ(messages_.shown[0].caption, "Kelm");
@@ -283,18 +283,18 @@ TEST_F(MainWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses) 
 
 TEST_F(MainWindow, ExitClosesAndSaves) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     f.Exit1->trigger();
-    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f->isVisible());
     EXPECT_TRUE(SettingsFileExists(SettingsPath()));
 }
 
 // Left edge of a control in panel client coordinates.
-int Left(const TForm1& f, const QWidget* w) { return w->x() - f.Panel2->contentsRect().x(); }
+int Left(const Form1& f, const QWidget* w) { return w->x() - f.Panel2->contentsRect().x(); }
 
 TEST_F(MainWindow, RavnenieFollowsThePanelWidth) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     struct Row {
         int W, se1, cb1, cb3, row, pair, tyre, color;
     };
@@ -319,7 +319,7 @@ TEST_F(MainWindow, RavnenieFollowsThePanelWidth) {
     };
     // Through the window: the panel takes the whole width, and the rows follow a resize.
     for (int W : {800, 1000}) {
-        f.resize(W, 600);
+        f->resize(W, 600);
         QApplication::processEvents();
         ASSERT_EQ(f.Panel2->width(), W);
         ASSERT_EQ(f.Panel2->x(), 0);
@@ -328,7 +328,7 @@ TEST_F(MainWindow, RavnenieFollowsThePanelWidth) {
     // Widths the window's minimum does not reach, as with a wider window frame.
     for (const Row& r : rows) {
         f.Panel2->resize(r.W, f.Panel2->height());
-        f.Ravnenie();
+        f->Ravnenie();
         check(r);
     }
     // Vertical places and sizes never change.
@@ -341,7 +341,7 @@ TEST_F(MainWindow, RavnenieFollowsThePanelWidth) {
 
 TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     struct Expect {
         const char* name;
         QRect design;
@@ -394,7 +394,7 @@ TEST_F(MainWindow, ControlsCarryTheirNamesHintsAndLooks) {
     EXPECT_EQ(f.ColorBox2->itemIcon(3).pixmap(16, 16).toImage().pixelColor(0, 0),
               QColor(60, 60, 60));  // frame
     // The window icon, drawn from the program's picture when first asked for.
-    const QIcon icon = f.windowIcon();
+    const QIcon icon = f->windowIcon();
     EXPECT_EQ(icon.availableSizes(),
               (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     EXPECT_EQ(icon.pixmap(48, 48).toImage(), ProgramPicture(QSize(48, 48)).toImage());
@@ -437,9 +437,9 @@ TEST(Pictures, EachLookIsDrawnWhenAskedForAndCopiesShowTheSame) {
 
 TEST_F(MainWindow, MenusAndShortcuts) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
-    EXPECT_EQ(f.menuBar()->objectName(), "MainMenu1");
-    const QList<QAction*> top = f.menuBar()->actions();
+    Form1 f = Open();
+    EXPECT_EQ(f->menuBar()->objectName(), "MainMenu1");
+    const QList<QAction*> top = f->menuBar()->actions();
     ASSERT_EQ(top.size(), 4);
     EXPECT_EQ(top[0]->text(), Ru("&Файл"));
     EXPECT_EQ(top[1]->text(), Ru("&Правка"));
@@ -479,9 +479,9 @@ class CancellingPrinterSetup : public PrinterSetup {
 
 TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    Form1 f = Open();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     CancellingPrinterSetup setup;
     f.Chart1->SetPrinterSetup(&setup);
     QGuiApplication::clipboard()->setText("before");
@@ -497,9 +497,9 @@ TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
 
 TEST_F(MainWindow, CopyAndPrintKeysWinWhateverHasTheFocus) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    Form1 f = Open();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     CancellingPrinterSetup setup;
     f.Chart1->SetPrinterSetup(&setup);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -534,21 +534,22 @@ TEST_F(MainWindow, CopyAndPrintKeysWinWhateverHasTheFocus) {
 
 TEST_F(MainWindow, TheChartPanelGoesBeforeTheSeriesItWatches) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1* f = &Open();
+    const Form1 window = Open();
+    const Form1* f = &window;
     ASSERT_EQ(PointCount(0), 10u);
     // Read while the panel is being destroyed: the window's series must still be there.
     // (A panel left to the QWidget base would reach them after they are freed, which the
     // sanitizer build reports from the panel's destructor.)
     std::size_t pointsWhenThePanelWent = 0;
     QObject::connect(f->Chart1, &QObject::destroyed,
-                     [&] { pointsWhenThePanelWent = f->Chart()[0].Points().size(); });
+                     [&] { pointsWhenThePanelWent = f->form.Chart()[0].Points().size(); });
     form_.reset();
     EXPECT_EQ(pointsWhenThePanelWent, 10u);
 }
 
 TEST_F(MainWindow, UserChangesRedrawAndCodeChangesDoNot) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     ASSERT_EQ(PointCount(0), 10u);
     // CB1 twice: first without the curves of set 1, then with them again.
     QTest::mouseClick(f.CB1, Qt::LeftButton);
@@ -564,7 +565,7 @@ TEST_F(MainWindow, UserChangesRedrawAndCodeChangesDoNot) {
 
     // A pick with the keyboard is the user's: the chart follows the list (the sport row
     // has six gears).
-    f.activateWindow();
+    f->activateWindow();
     f.ComboBox1->setFocus();
     f.CB1->setChecked(true);
     f.ComboBox1->setCurrentIndex(1);
@@ -574,13 +575,13 @@ TEST_F(MainWindow, UserChangesRedrawAndCodeChangesDoNot) {
 
     QTest::keyClick(f.ColorBox1, Qt::Key_Down);
     EXPECT_EQ(f.ColorBox1->currentText(), "Lime");
-    EXPECT_EQ(f.Chart()[0].GetColor(), colors::Lime);
+    EXPECT_EQ(f->Chart()[0].GetColor(), colors::Lime);
     EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(MainWindow, SpinEditTypingRules) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     SpinEdit* se = f.SE1;
     // The first key replaces the whole text.
     const auto retype = [&](const char* keys) {
@@ -603,14 +604,14 @@ TEST_F(MainWindow, SpinEditTypingRules) {
     QTest::keyClick(se, Qt::Key_Backspace);
     EXPECT_EQ(se->Text(), "0");
     ASSERT_EQ(PointCount(0), 10u);
-    for (const ChartPoint& p : f.Chart()[0].Points()) EXPECT_EQ(p, (ChartPoint{0, 0}));
+    for (const ChartPoint& p : f->Chart()[0].Points()) EXPECT_EQ(p, (ChartPoint{0, 0}));
 
     // A lone minus stays and draws with 0; a negative number becomes 0.
     retype("4000");
-    EXPECT_NE(f.Chart()[6].Points().back(), (ChartPoint{0, 0}));
+    EXPECT_NE(f->Chart()[6].Points().back(), (ChartPoint{0, 0}));
     retype("-");
     EXPECT_EQ(se->Text(), "-");
-    EXPECT_EQ(f.Chart()[6].Points().back(), (ChartPoint{0, 0}));
+    EXPECT_EQ(f->Chart()[6].Points().back(), (ChartPoint{0, 0}));
     QTest::keyClicks(se, "5");
     EXPECT_EQ(se->Text(), "0");
 
@@ -625,15 +626,15 @@ TEST_F(MainWindow, SpinEditTypingRules) {
     se->SetValue(250000);
     EXPECT_EQ(se->Text(), "100000");
     se->SetValue(3000);
-    EXPECT_EQ(f.Chart()[6].Points().back().y, 3000);
+    EXPECT_EQ(f->Chart()[6].Points().back().y, 3000);
     EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    Form1 f = Open();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     EXPECT_EQ(QApplication::focusWidget(), f.ComboBox2);
     const QWidget* expected[] = {f.ComboBox5, f.ComboBox8, f.ColorBox2, f.ComboBox1,
                                  f.ComboBox4, f.ComboBox7, f.ColorBox1, f.SE1};
@@ -649,7 +650,7 @@ TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
 
 TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     f.ComboBox7->setCurrentIndex(1);
     f.ComboBox4->setCurrentIndex(2);
     f.ComboBox5->setCurrentIndex(1);  // "3,9", about to go
@@ -661,8 +662,8 @@ TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
     catalog.RemovePair(catalog.Pairs.At(0));  // two pairs left
     catalog.RemoveTyre(catalog.Tyres.At(0));
     catalog.RemoveTyre(catalog.Tyres.At(0));  // no tyres left
-    const auto before = f.Chart()[0].Points();
-    f.ZapolnenieForm();
+    const auto before = f->Chart()[0].Points();
+    f->ZapolnenieForm();
     EXPECT_EQ(Items(f.ComboBox2), QStringList({Ru("Авто"), Ru("спорт"), Ru("Стандартный")}));
     EXPECT_EQ(f.ComboBox2->currentText(), Ru("Стандартный"));  // by text, now at position 2
     EXPECT_EQ(f.ComboBox1->currentIndex(), -1);                // nothing chosen, nothing selected
@@ -671,14 +672,14 @@ TEST_F(MainWindow, ZapolnenieFormKeepsSelectionsByTextElseByPosition) {
     EXPECT_EQ(f.ComboBox5->currentText(), "4,1");
     EXPECT_EQ(f.ComboBox7->count(), 0);
     EXPECT_EQ(f.ComboBox7->currentIndex(), -1);
-    EXPECT_EQ(f.Chart()[0].Points(), before);  // refilling draws nothing
+    EXPECT_EQ(f->Chart()[0].Points(), before);  // refilling draws nothing
 }
 
 TEST_F(MainWindow, AboutBoxEachTimeModalAndClosedWithEnter) {
     WriteCatalog(SampleCatalogFile(','));
-    TForm1& f = Open();
+    Form1 f = Open();
     // Away from the middle of the screen, where the box goes all the same.
-    f.move(0, 0);
+    f->move(0, 0);
     int shown = 0;
     for (int round = 0; round < 2; ++round) {
         QTimer::singleShot(0, [&] {
@@ -687,7 +688,7 @@ TEST_F(MainWindow, AboutBoxEachTimeModalAndClosedWithEnter) {
             ++shown;
             const QPoint middle = box->screen()->geometry().center();
             EXPECT_LE((box->frameGeometry().center() - middle).manhattanLength(), 1);
-            EXPECT_GT((f.geometry().center() - middle).manhattanLength(), 50);
+            EXPECT_GT((f->geometry().center() - middle).manhattanLength(), 50);
             EXPECT_EQ(box->font().family(), "MS Sans Serif");
             EXPECT_EQ(box->font().pixelSize(), 11);
             // Whatever face stands in for it, the text is 11 pixels high.
