@@ -38,6 +38,24 @@ constexpr Kind kKinds[] = {
                         .toStdString());
 }
 
+// Why a file could not be written, in the user's language: Qt's own reasons are the
+// system's English texts.
+QString SaveFailureReason(const QSaveFile& file, const QString& path) {
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.exists()) return QStringLiteral("папка «%1» не найдена").arg(folder.filePath());
+    if (!folder.isDir()) return QStringLiteral("«%1» — не папка").arg(folder.filePath());
+    if (QFileInfo(path).isDir()) return QStringLiteral("под этим именем уже есть папка");
+    switch (file.error()) {
+        case QFileDevice::ResourceError:
+            return QStringLiteral("на диске недостаточно места");
+        case QFileDevice::PermissionsError:
+        case QFileDevice::OpenError:
+            return QStringLiteral("нет прав на запись в папку «%1»").arg(folder.filePath());
+        default:
+            return QStringLiteral("ошибка записи на диск");
+    }
+}
+
 }  // namespace
 
 QStringList ChartPanel::PictureFilters() {
@@ -117,13 +135,13 @@ void ChartPanel::SavePicture(const QString& path, PictureFormat format) {
     // Written beside the file under another name and renamed over it at the end, so a
     // failure leaves neither a half-written file nor a damaged old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) SaveFailed(path, file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) SaveFailed(path, SaveFailureReason(file, path));
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = SaveFailureReason(file, path);
         file.cancelWriting();
         SaveFailed(path, reason);
     }
-    if (!file.commit()) SaveFailed(path, file.errorString());
+    if (!file.commit()) SaveFailed(path, SaveFailureReason(file, path));
 }
 
 }  // namespace kelm

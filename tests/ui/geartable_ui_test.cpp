@@ -261,9 +261,10 @@ TEST_F(GearTableWindowTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
     f.SaveAs1->trigger();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Error);
-    EXPECT_EQ(messages_.shown[0].text.rfind(
-                  "Не удалось сохранить файл «" + (dir_ / "notafolder") + "/chart.png»: ", 0),
-              0u)
+    // The reason is told in Russian, as every text of the program.
+    EXPECT_EQ(messages_.shown[0].text, "Не удалось сохранить файл «" + (dir_ / "notafolder") +
+                                           "/chart.png»: «" + (dir_ / "notafolder") +
+                                           "» — не папка.")
         << messages_.shown[0].text;
     EXPECT_EQ(dir_.Names(), before);
     EXPECT_EQ(ReadBytes(dir_ / "notafolder"), "x");
