@@ -162,7 +162,15 @@ std::string NameLine(const std::string& name) {
 
 // The whole file as the program writes it, every line ended by CR LF.
 std::string CatalogText(const Catalog& catalog) {
+    // Made in one piece of memory: growing a text of megabytes step by step copied it over
+    // and over, and cost more than writing it.  A number text takes at most 24 characters.
+    constexpr std::size_t kNumberLine = 24 + 2, kMarkLine = 1 + 2;
+    std::size_t size = 3 * (6 + 2);
+    for (const auto& row : catalog.Rows) size += kMarkLine + row->Name.size() + 2 + 6 * kNumberLine;
+    size += catalog.Pairs.Count() * (kMarkLine + kNumberLine);
+    for (const auto& tyre : catalog.Tyres) size += kMarkLine + tyre->Name.size() + 2 + kNumberLine;
     std::string text;
+    text.reserve(size);
     const auto line = [&text](std::string_view l) {
         text.append(l);
         text.append("\r\n");
