@@ -173,7 +173,11 @@ FileLocations PrepareFileLocations(const FileLocationInputs& inputs) {
     own.settings = Join(Join(config, "kelm"), NameOf(beside.settings));
     MakeFolders(FolderOf(own.catalog));
     MakeFolders(FolderOf(own.settings));
-    CopySampleIfMissing(inputs.samplePath, own.catalog);
+    // A copy on a read-only medium that carries a catalog of its own starts from that one:
+    // it is what its user has been working with.  Otherwise the installed sample.
+    struct stat st {};
+    const bool ownCatalogBeside = ::stat(beside.catalog.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    CopySampleIfMissing(ownCatalogBeside ? beside.catalog : inputs.samplePath, own.catalog);
     return own;
 }
 

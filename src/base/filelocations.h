@@ -41,7 +41,9 @@ std::string InstalledSamplePath(const std::string& programPath);
 // The program's folder counts as writable when a file can be made there the way a save
 // makes its new copy, which is tried and undone; the user id says nothing about it (root,
 // a read-only mount, a folder given to a group).  Otherwise the user's folders are made,
-// and when the user has no catalog yet the sample, if there is one, is copied into place.
+// and when the user has no catalog yet, the catalog beside the program (a copy on a
+// read-only medium that carries its own) or else the installed sample, if there is one, is
+// copied into place.
 // A catalog that is there already, even a broken link, is never replaced.  Failures here
 // are not reported: the program's first read or save of the file reports them as usual.
 // XDG variables that are not absolute paths are ignored.  Without a usable home folder

@@ -146,6 +146,16 @@ TEST_F(FileLocationsTest, ReadOnlyProgramFolderUsesTheDefaultUserFoldersWithTheS
     EXPECT_EQ(Names(programFolder_), std::vector<std::string>{"Kelm"});
 }
 
+TEST_F(FileLocationsTest, AReadOnlyCopyWithItsOwnCatalogStartsTheUserFromThatOne) {
+    const std::string carried = "Riads\r\nParas\r\n_\r\n4,3\r\nKoless\r\n";
+    WriteBytes(programFolder_ + "/Kelm.dat", carried);
+    MakeProgramFolderReadOnly();
+    const FileLocations where = Prepare(Inputs());
+    EXPECT_FALSE(where.besideProgram);
+    EXPECT_EQ(ReadBytes(where.catalog), carried);
+    EXPECT_EQ(ReadBytes(programFolder_ + "/Kelm.dat"), carried);  // left as it was
+}
+
 TEST_F(FileLocationsTest, AbsoluteXdgFoldersAreTakenRelativeOnesIgnored) {
     MakeProgramFolderReadOnly();
     FileLocationInputs in = Inputs();
