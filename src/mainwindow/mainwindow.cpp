@@ -513,11 +513,23 @@ void TForm1::SaveAs1Click() {
     Handle([this] { Chart1->SaveAs1Click(); });
 }
 
+// Puts a window that follows this one beside it, so that both are read at once.
+void TForm1::PlaceBeside(QWidget* window) const {
+    const QScreen* s = screen();
+    if (!s || isMaximized()) return;
+    if (const auto at = PlaceBesideIn(s->availableGeometry(), frameGeometry(),
+                                      window->frameGeometry().size())) {
+        window->move(*at);
+    }
+}
+
 void TForm1::Table1Click() {
     Handle([this] {
         // A closed table is not refilled: it gets the last numbers when it opens again.
-        if (!GearTable1) GearTable1 = new GearTableWindow(this);
+        const bool first = !GearTable1;
+        if (first) GearTable1 = new GearTableWindow(this);
         GearTable1->SetTable(gearTable_);
+        if (first) PlaceBeside(GearTable1);
         GearTable1->show();
         GearTable1->raise();
         GearTable1->activateWindow();

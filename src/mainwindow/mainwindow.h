@@ -106,6 +106,7 @@ class TForm1 : public QMainWindow {
     // Whether a key event in this window is the shortcut of Copy1 or Print1, which win
     // over a control's own use of the keys (the spin edit's text field copies text).
     bool IsWindowShortcut(QObject* watched, QEvent* event) const;
+    void PlaceBeside(QWidget* window) const;
     void BuildPanel(QWidget* client);
     void BuildMenu();
     void ConnectHandlers();

@@ -6,10 +6,24 @@
 #include <QPointer>
 #include <QStringEncoder>
 #include <QTranslator>
+#include <algorithm>
 
 #include "base/cp1251.h"
 
 namespace kelm {
+
+std::optional<QPoint> PlaceBesideIn(const QRect& room, const QRect& main, const QSize& size) {
+    constexpr int kGap = 8;
+    const int lowest = std::max(room.top(), room.bottom() + 1 - size.height());
+    const int top = std::clamp(main.top(), room.top(), lowest);
+    if (main.right() + kGap + size.width() <= room.right()) {
+        return QPoint(main.right() + 1 + kGap, top);
+    }
+    if (main.left() - kGap - size.width() >= room.left()) {
+        return QPoint(main.left() - kGap - size.width(), top);
+    }
+    return std::nullopt;
+}
 
 QColor ToQColor(Color color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <optional>
@@ -42,6 +43,11 @@ W* Place(W* widget, const char* name, QRect place) {
 // locale, since every text of the program is Russian.  False when the translation is not
 // installed; those texts then stay English.  Installs it once however often it is called.
 bool UseRussianQtTexts();
+
+// Where a window of `size` goes beside the window `main` on a screen whose free room is
+// `room`: right of it where there is room, else left of it, level with its top as far as
+// the screen allows; nothing where neither side has room (the window manager decides).
+std::optional<QPoint> PlaceBesideIn(const QRect& room, const QRect& main, const QSize& size);
 
 // Real message boxes, parented to the active window.
 class QtMessages : public Messages {

@@ -26,6 +26,19 @@ TEST(UiKit, EveryByteSurvivesTheWidgetEdge) {
     EXPECT_EQ(ToCp1251(FromCp1251(all)), all);
 }
 
+TEST(UiKit, AFollowingWindowGoesBesideTheMainOneWhereTheScreenHasRoom) {
+    const QRect screen(0, 0, 1600, 900);
+    const QSize table(560, 460);
+    // Right of the window, level with its top.
+    EXPECT_EQ(PlaceBesideIn(screen, QRect(100, 50, 640, 480), table), QPoint(748, 50));
+    // No room on the right: left of it.
+    EXPECT_EQ(PlaceBesideIn(screen, QRect(900, 50, 640, 480), table), QPoint(332, 50));
+    // Near the bottom, it is raised so that it stays whole on the screen.
+    EXPECT_EQ(PlaceBesideIn(screen, QRect(100, 700, 640, 480), table), QPoint(748, 440));
+    // No room on either side: left to the window manager.
+    EXPECT_EQ(PlaceBesideIn(QRect(0, 0, 800, 600), QRect(0, 0, 640, 480), table), std::nullopt);
+}
+
 TEST(UiKit, QtsOwnTextsAreRussian) {
     ASSERT_TRUE(UseRussianQtTexts());
     ASSERT_TRUE(UseRussianQtTexts());  // once is enough; again changes nothing
