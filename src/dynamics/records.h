@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The data that turns gearing into acceleration: engines with their full-load torque curve,
+// cars with the few numbers the road asks of them, and the choices of a run.  Names here are
+// UTF-8, as the dynamics file keeps them (the catalog's names stay Windows-1251).
+
+namespace kelm {
+
+// Allowed values of one field, both ends included.
+struct ValueRange {
+    double min = 0;
+    double max = 0;
+    bool Contains(double v) const { return v >= min && v <= max; }  // false for NaN
+};
+
+// One point of a full-load torque curve.
+struct TorquePoint {
+    double rpm = 0;     // engine speed, rev/min
+    double torque = 0;  // N·m
+    bool operator==(const TorquePoint&) const = default;
+};
+
+struct Engine {
+    std::string Name;
+    std::vector<TorquePoint> Torque;  // engine speeds strictly rising
+
+    static constexpr std::size_t kMinPoints = 2;
+    static constexpr std::size_t kMaxPoints = 64;
+    static constexpr ValueRange kSpeedRange{1, 100000};
+    static constexpr ValueRange kTorqueRange{0, 100000};
+
+    // Torque at `rpm` rev/min: linear between the points, the first point's torque below the
+    // first speed, 0 above the last.  0 for a curve without points.
+    double TorqueAt(double rpm) const;
+    double FirstSpeed() const { return Torque.empty() ? 0 : Torque.front().rpm; }
+    double LastSpeed() const { return Torque.empty() ? 0 : Torque.back().rpm; }
+
+    bool operator==(const Engine&) const = default;
+};
+
+struct Car {
+    std::string Name;
+    double Mass = 1000;         // with driver, kg
+    double Cx = 0.35;           // drag coefficient
+    double Area = 2.0;          // frontal area, m²
+    double Rolling = 0.015;     // rolling resistance coefficient
+    double Efficiency = 0.9;    // driveline efficiency
+    double Driven = 0.5;        // share of the weight on the driven wheels
+    double Grip = 0.8;          // grip coefficient of the tyres
+    double DeltaWheels = 0.04;  // rotating-mass coefficient of the wheels
+    double DeltaEngine = 0.04;  // rotating-mass coefficient of the engine (times u_k²)
+
+    static constexpr ValueRange kMassRange{100, 100000};
+    static constexpr ValueRange kCxRange{0.05, 2};
+    static constexpr ValueRange kAreaRange{0.1, 20};
+    static constexpr ValueRange kRollingRange{0.001, 0.1};
+    static constexpr ValueRange kEfficiencyRange{0.3, 1};
+    static constexpr ValueRange kDrivenRange{0.05, 1};
+    static constexpr ValueRange kGripRange{0.1, 2.5};
+    static constexpr ValueRange kDeltaRange{0, 0.5};  // both rotating-mass coefficients
+
+    bool operator==(const Car&) const = default;
+};
+
+// Names: not empty, at most this many characters (Unicode code points), unique in their
+// list, compared byte for byte as the catalog compares.
+constexpr std::size_t kMaxDynamicsNameLength = 255;
+
+// When a gear is left.
+enum class ShiftRule {
+    Max,   // "max": at the shift limit (the lower of the maximum engine speed and the curve's end)
+    Best,  // "best": where the next gear pulls at least as hard
+};
+
+// The choices of the acceleration window: which engine and car each comparison set uses (by
+// name; empty or unknown: none), and how the run is driven.
+struct RunSettings {
+    std::string Engine1, Car1, Engine2, Car2;
+    ShiftRule Shift = ShiftRule::Max;
+    double Launch = 2500;    // engine speed held while the clutch slips at the start, rev/min
+    double ShiftTime = 0.5;  // clutch open during a shift, s
+    double PairFrom = 2.5;   // the range of main pairs swept, both ends included
+    double PairTo = 6.0;
+
+    static constexpr ValueRange kLaunchRange{0, 100000};
+    static constexpr ValueRange kShiftTimeRange{0, 10};
+    static constexpr ValueRange kPairRange{1, 10};
+
+    bool operator==(const RunSettings&) const = default;
+};
+
+}  // namespace kelm
