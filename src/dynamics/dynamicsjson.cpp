@@ -433,7 +433,9 @@ class Reader {
             {"car2", &RunSettings::Car2},
         };
         std::set<std::string> seen;
-        for (const auto& [key, value] : run.items()) {
+        for (auto member = run.cbegin(); member != run.cend(); ++member) {
+            const std::string& key = member.key();
+            const Json& value = member.value();
             const auto name = std::find_if(std::begin(kNames), std::end(kNames),
                                            [&](const auto& n) { return n.first == key; });
             const auto number = std::find_if(RunNumberFields().begin(), RunNumberFields().end(),
