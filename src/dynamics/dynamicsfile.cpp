@@ -1,15 +1,13 @@
 #include "dynamics/dynamicsfile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <map>
 #include <optional>
+#include <set>
 
 #include "base/contenthash.h"
 #include "base/messages.h"
-#include "base/safefile.h"
+#include "base/posixio.h"
+#include "base/versionedsave.h"
 #include "dynamics/dynamicsjson.h"
 
 namespace kelm {
@@ -18,16 +16,11 @@ namespace {
 
 constexpr std::size_t kMaxProblemLines = 12;
 
-// What this program knows of each dynamics path since it last read or wrote it.
-struct PathState {
-    std::optional<FileVersion> known;  // the version read or written; none when unknown
-    bool incomplete = false;           // the load left something out: keep it before a save
-    bool newer = false;                // a later version's file: never written
-};
-
-std::map<std::string, PathState>& States() {
-    static std::map<std::string, PathState> states;
-    return states;
+// The paths whose last load found a file of a later version: they are never written.  (What
+// else a save needs to know of the path, versionedsave keeps.)
+std::set<std::string>& NewerFiles() {
+    static std::set<std::string> paths;
+    return paths;
 }
 
 // Why a file could not be read or written, for a person.
@@ -53,23 +46,6 @@ std::string Reason(int error) {
     }
 }
 
-// The whole file; 0 or the errno value.  Only a regular file is read.
-int ReadWhole(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int error = 0;
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return error;
-}
-
 void Tell(const std::string& text, MessageIcon icon) {
     AppMessages().ShowMessage(text, AppTitle(), icon);
 }
@@ -88,25 +64,24 @@ std::string ProblemList(const std::vector<std::string>& problems) {
 }  // namespace
 
 DynamicsData LoadDynamics(const std::string& path) {
-    PathState& state = States()[path];
-    state = PathState{};
+    NewerFiles().erase(path);
     std::string bytes;
-    if (const int error = ReadWhole(path, bytes); error != 0) {
+    if (const int error = posixio::ReadFile(path, bytes); error != 0) {
         if (error == ENOENT) {
-            state.known = FileVersion::Missing();
+            NoteFileLoad(path, FileVersion::Missing(), true);
             return SampleDynamics();
         }
         // Something is there that we could not read: the first save keeps it.
-        state.incomplete = true;
+        NoteFileLoad(path, std::nullopt, false);
         Tell("Не удалось прочитать файл двигателей и автомобилей " + path + ": " + Reason(error) +
                  ".",
              MessageIcon::Error);
         return {};
     }
-    state.known = FileVersion::Of(bytes);
     DynamicsRead read = ReadDynamicsText(bytes);
+    NoteFileLoad(path, FileVersion::Of(bytes), read.Problems.empty());
     if (read.Newer()) {
-        state.newer = true;
+        NewerFiles().insert(path);
         std::string text = "Файл двигателей и автомобилей " + path +
                            " записан более новой версией Kelm (версия файла " +
                            std::to_string(read.Version) +
@@ -116,65 +91,38 @@ DynamicsData LoadDynamics(const std::string& path) {
         if (!read.Problems.empty()) text += "\nНе прочитано:" + ProblemList(read.Problems);
         Tell(text, MessageIcon::None);
     } else if (!read.Problems.empty()) {
-        state.incomplete = true;
         Tell("Файл двигателей и автомобилей " + path +
                  " прочитан не весь:" + ProblemList(read.Problems) +
                  "\nОстальное загружено. Прежде чем записать этот файл, программа сохранит его "
                  "нынешнее содержимое в файле " +
-                 path + ".bak.",
+                 BackupPath(path, 0) + ".",
              MessageIcon::Error);
     }
     return std::move(read.Data);
 }
 
 bool SaveDynamics(const DynamicsData& data, const std::string& path) {
-    PathState& state = States()[path];
-    if (state.newer) return false;
+    if (NewerFiles().contains(path)) return false;
     if (auto problem = DataProblem(data)) {
         Tell("Файл двигателей и автомобилей " + path + " не сохранён: " + *problem + ".",
              MessageIcon::Error);
         return false;
     }
-    const std::string text = DynamicsText(data);
-    FileReplacement replacement(path, text);
-    int error = replacement.Error();
-
-    // Another program's version, or the part a load left out, is kept before the file is
-    // replaced.  A file that is gone has nothing to keep; one that cannot be read now counts
-    // as changed.
-    bool changed = false;
-    if (error == 0 && state.known) {
-        const std::optional<FileVersion> now = ReadFileVersion(path);
-        changed = !now || (now->exists && *now != *state.known);
-    }
-    const std::string backup = replacement.Target() + ".bak";
-    bool kept = false;
-    if (error == 0 && (changed || state.incomplete)) {
-        error = KeepCopy(replacement.Target(), backup);
-        kept = error == 0;
-        if (error == ENOENT) error = 0;  // no old file, nothing to keep
-        if (kept) {
-            // That version is safe now; a failure below must not keep it twice.
-            state.incomplete = false;
-            if (auto now = ReadFileVersion(backup)) state.known = *now;
-        }
-    }
-    if (error == 0) error = replacement.Commit();
-    if (error == 0) state = PathState{FileVersion::Of(text), false, false};
-    if (kept && changed) {
+    const VersionedSaveResult saved = SaveVersionedFile(path, DynamicsText(data));
+    if (saved.backupReason == BackupReason::ChangedOnDisk) {
         Tell(
             "Файл двигателей и автомобилей был изменён другой программой. Его прежнее "
             "содержимое сохранено в файле " +
-                backup + ".",
+                saved.backup + ".",
             MessageIcon::None);
-    } else if (kept) {
-        Tell("Прежнее содержимое файла двигателей и автомобилей сохранено в файле " + backup +
+    } else if (saved.backupReason == BackupReason::IncompleteLoad) {
+        Tell("Прежнее содержимое файла двигателей и автомобилей сохранено в файле " + saved.backup +
                  ": в нём были записи, которые не удалось прочитать.",
              MessageIcon::None);
     }
-    if (error != 0) {
-        Tell("Не удалось сохранить файл двигателей и автомобилей " + path + ": " + Reason(error) +
-                 ".",
+    if (saved.error != 0) {
+        Tell("Не удалось сохранить файл двигателей и автомобилей " + path + ": " +
+                 Reason(saved.error) + ".",
              MessageIcon::Error);
         return false;
     }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <clocale>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 
 #include "dynamics/dynamicsjson.h"
@@ -413,13 +414,26 @@ TEST(DynamicsFile, ASaveThatCannotBeDoneSaysWhyAndChangesNothing) {
     EXPECT_EQ(messages.shown[0].text, "Не удалось сохранить файл двигателей и автомобилей " +
                                           missing + ": папка не найдена.");
 
+    // A folder in the file's place is told of at the load and left alone at the save.
+    const std::string folder = dir / "Kelm-dynamics.json";
+    std::filesystem::create_directory(folder);
+    EXPECT_TRUE(LoadDynamics(folder).Engines.empty());
+    EXPECT_FALSE(SaveDynamics(SampleDynamics(), folder));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[1].text, "Не удалось прочитать файл двигателей и автомобилей " +
+                                          folder + ": под этим именем папка.");
+    EXPECT_EQ(messages.shown[2].text, "Не удалось сохранить файл двигателей и автомобилей " +
+                                          folder + ": под этим именем папка.");
+    std::filesystem::remove(folder);
+    messages.shown.clear();
+
     // Data that break a rule never reach the file.
     const std::string path = dir / "Kelm-dynamics.json";
     DynamicsData data = SampleDynamics();
     data.Cars[0].Mass = 50;
     EXPECT_FALSE(SaveDynamics(data, path));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text,
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
               "Файл двигателей и автомобилей " + path +
                   " не сохранён: автомобиль «Седан 1120 кг»: поле \"mass\": 50 — вне пределов "
                   "от 100 до 100000.");
