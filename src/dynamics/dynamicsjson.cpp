@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <list>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -300,7 +298,7 @@ class Reader {
             }
             const std::string title = RecordTitle(car, i, name ? *name : std::string()) + ": ";
             if (b_.open.contains(Identity(item))) {
-                Problem(title + "запись не окончена: на ней файл обрывается");
+                Problem(title + "запись оборвана: на ней чтение файла остановилось");
                 continue;
             }
             if (!item.is_object()) {
@@ -343,7 +341,7 @@ class Reader {
 
     static std::optional<FieldProblem> Name(const Known& known, std::string& name) {
         const auto it = known.find("name");
-        if (it == known.end()) return FieldProblem{"name", "поля нет"};
+        if (it == known.end()) return FieldProblem{"name", "отсутствует"};
         if (!it->second->is_string()) return FieldProblem{"name", "нужна строка"};
         name = it->second->get<std::string>();
         return std::nullopt;
@@ -358,7 +356,7 @@ class Reader {
         if (!problem) problem = Name(known, engine.Name);
         if (!problem) {
             const auto torque = known.find("torque");
-            problem = torque == known.end() ? FieldProblem{"torque", "поля нет"}
+            problem = torque == known.end() ? FieldProblem{"torque", "отсутствует"}
                                             : Curve(*torque->second, engine.Torque);
         }
         if (!problem) problem = EngineProblem(engine);
@@ -384,7 +382,8 @@ class Reader {
             const auto it = known.find(f.Key);
             if (it == known.end()) {
                 // The rotating-mass coefficients may be left out: their defaults stand.
-                if (i < kCarRequiredFields) problem = FieldProblem{std::string(f.Key), "поля нет"};
+                if (i < kCarRequiredFields)
+                    problem = FieldProblem{std::string(f.Key), "отсутствует"};
             } else if (!it->second->is_number()) {
                 problem = FieldProblem{std::string(f.Key), "нужно число"};
             } else {
