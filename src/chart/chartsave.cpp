@@ -1,5 +1,7 @@
 // Saving the chart to a file: the "Сохранить как..." command of the chart panel.
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/posixio.h"
 #include "base/safefile.h"
 #include "chart/chartpanel.h"
 
@@ -39,14 +42,15 @@ const Kind& KindOf(const QString& filter) {
     return kKinds[std::max<qsizetype>(0, ChartPanel::PictureFilters().indexOf(filter))];
 }
 
-// Asks before a file is replaced, naming it as the user sees it in the folder.
+// Asks before a file is replaced (a link that leads nowhere yet counts: its file would be
+// made), naming it as the user sees it in the folder.
 bool MayReplace(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists() && !file.isSymLink()) return true;
-    return AppMessages().AskYesNo(QStringLiteral("Файл «%1» уже существует.\nЗаменить его?")
-                                      .arg(file.fileName())
-                                      .toStdString(),
-                                  "Сохранить график");
+    const std::string file = QFile::encodeName(path).toStdString();
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0) return true;
+    return AppMessages().AskYesNo(
+        "Файл «" + posixio::SplitPath(file).name + "» уже существует.\nЗаменить его?",
+        "Сохранить график");
 }
 
 }  // namespace
