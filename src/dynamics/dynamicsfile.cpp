@@ -23,26 +23,19 @@ std::set<std::string>& NewerFiles() {
     return paths;
 }
 
-// Why a file could not be read or written, for a person.
-std::string Reason(int error) {
+// Why a file could not be read, for a person.  (Why one could not be written, the one save
+// says.)
+std::string ReadFailure(int error) {
     switch (error) {
-        case ENOENT:
-            return "папка не найдена";
         case EACCES:
         case EPERM:
-            return "нет прав";
-        case EROFS:
-            return "диск только для чтения";
-        case ENOSPC:
-        case EFBIG:
-        case EDQUOT:
-            return "на диске недостаточно места";
+            return "нет прав на чтение";
         case EISDIR:
             return "под этим именем папка";
         case EINVAL:
             return "под этим именем не обычный файл";
         default:
-            return "ошибка диска (код " + std::to_string(error) + ")";
+            return "ошибка чтения (код " + std::to_string(error) + ")";
     }
 }
 
@@ -73,8 +66,8 @@ DynamicsData LoadDynamics(const std::string& path) {
         }
         // Something is there that we could not read: the first save keeps it.
         NoteFileLoad(path, std::nullopt, false);
-        Tell("Не удалось прочитать файл двигателей и автомобилей " + path + ": " + Reason(error) +
-                 ".",
+        Tell("Не удалось прочитать файл двигателей и автомобилей " + path + ": " +
+                 ReadFailure(error) + ".",
              MessageIcon::Error);
         return {};
     }
@@ -121,8 +114,8 @@ bool SaveDynamics(const DynamicsData& data, const std::string& path) {
              MessageIcon::None);
     }
     if (saved.error != 0) {
-        Tell("Не удалось сохранить файл двигателей и автомобилей " + path + ": " +
-                 Reason(saved.error) + ".",
+        Tell("Не удалось сохранить файл двигателей и автомобилей " + path + ": " + saved.failure +
+                 ".",
              MessageIcon::Error);
         return false;
     }

@@ -412,7 +412,7 @@ TEST(DynamicsFile, ASaveThatCannotBeDoneSaysWhyAndChangesNothing) {
     EXPECT_FALSE(SaveDynamics(SampleDynamics(), missing));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Не удалось сохранить файл двигателей и автомобилей " +
-                                          missing + ": папка не найдена.");
+                                          missing + ": папка «" + (dir / "нет") + "» не найдена.");
 
     // A folder in the file's place is told of at the load and left alone at the save.
     const std::string folder = dir / "Kelm-dynamics.json";
@@ -423,7 +423,7 @@ TEST(DynamicsFile, ASaveThatCannotBeDoneSaysWhyAndChangesNothing) {
     EXPECT_EQ(messages.shown[1].text, "Не удалось прочитать файл двигателей и автомобилей " +
                                           folder + ": под этим именем папка.");
     EXPECT_EQ(messages.shown[2].text, "Не удалось сохранить файл двигателей и автомобилей " +
-                                          folder + ": под этим именем папка.");
+                                          folder + ": под этим именем уже есть папка.");
     std::filesystem::remove(folder);
     messages.shown.clear();
 
