@@ -220,7 +220,7 @@ void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& fold
     if (table->Table().blocks.size() != 2) {
         state.SkipWithError("the gear table has not both sets: the settings did not select them");
     }
-    state.counters["rows"] = table->Grid1->rowCount();
+    state.counters["rows"] = table->findChild<QTableWidget*>(QStringLiteral("Grid1"))->rowCount();
     TheCatalog().ClearCatalog();
 }
 
