@@ -49,8 +49,6 @@ class TForm1 : public QMainWindow {
     WindowSettings CurrentSettings() const;
 
     const ShiftChart& Chart() const { return *chart_; }
-    // What the last Grafic computed, set by set, for the gear table window.
-    const ChartGears& Gears() const { return gears_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -128,7 +126,7 @@ class TForm1 : public QMainWindow {
     // the destructor deletes it first.  Kept on the heap so that a sanitizer build reports
     // any panel that still reaches them once they are gone.
     std::unique_ptr<ShiftChart> chart_;
-    ChartGears gears_;
+    ChartGears gears_;  // what the last Grafic computed, for the gear table window
     std::string catalogPath_;
     std::string settingsPath_;
     bool placed_ = false;
