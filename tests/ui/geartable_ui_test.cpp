@@ -150,12 +150,6 @@ std::string LongCatalog(const std::string& row, const std::string& tyre) {
               tyre + "\r\n1800\r\n");
 }
 
-std::string Repeated(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
 // Every column whole and in view, without a scroll bar: what a table that fits the screen
 // must look like after any change.
 void ExpectWholeTable(const QTableWidget* grid, const char* what) {
@@ -174,8 +168,8 @@ void ExpectWholeTable(const QTableWidget* grid, const char* what) {
 }
 
 TEST_F(GearTableWindowTest, LongNamesAreCutInTheHeadingAndNeverWidenTheTable) {
-    const std::string row = "Ряд" + Repeated(" Ш", 126);
-    const std::string tyre = "Шина" + Repeated(" Ж", 125) + "!";
+    const std::string row = (Ru("Ряд") + Ru(" Ш").repeated(126)).toStdString();
+    const std::string tyre = (Ru("Шина") + Ru(" Ж").repeated(125) + "!").toStdString();
     ASSERT_EQ(Cp(row).size(), 255u);
     ASSERT_EQ(Cp(tyre).size(), 255u);
     WriteCatalog(LongCatalog(row, tyre));

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iterator>
@@ -47,11 +48,7 @@ TEST_F(SessionEnd, EachEndingSignalClosesTheWindowsAndWritesTheSettings) {
         EXPECT_TRUE(boxWasOpen);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !f->isVisible(); }, 5000));
         const std::string settings = ReadBytes(SettingsPath());
-        std::size_t lines = 0;
-        for (std::size_t at = settings.find("\r\n"); at != std::string::npos;
-             at = settings.find("\r\n", at + 2))
-            ++lines;
-        EXPECT_EQ(lines, 17u) << settings;
+        EXPECT_EQ(std::count(settings.begin(), settings.end(), '\n'), 17) << settings;
         form_.reset();
     }
 }
