@@ -213,6 +213,49 @@ int FileReplacement::Commit() {
     return 0;
 }
 
+std::string FailureReason(const FileReplacement& replacement) {
+    const std::string folder = posixio::SplitPath(replacement.Target()).folder;
+    const auto quoted = [](const std::string& path) { return "«" + path + "»"; };
+    switch (replacement.Error()) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return "на диске недостаточно места";
+        case EACCES:
+        case EPERM:
+            if (replacement.FailedStep() == FileReplacement::Step::Target) {
+                return "файл защищён от записи";
+            }
+            return "нет прав на запись в папку " + quoted(folder);
+        case EROFS:
+            return "папка " + quoted(folder) + " только для чтения";
+        case ENOTDIR: {
+            // The nearest part of the folder's path that is there is the one that is no
+            // folder.
+            std::string part = folder;
+            struct stat st {};
+            while (::stat(part.c_str(), &st) != 0 && part != posixio::SplitPath(part).folder) {
+                part = posixio::SplitPath(part).folder;
+            }
+            return quoted(part) + " — не папка";
+        }
+        case ENOENT:
+            return "папка " + quoted(folder) + " не найдена";
+        case EISDIR:
+            return "под этим именем уже есть папка";
+        case EINVAL:
+            return "под этим именем уже есть не обычный файл";
+        case ELOOP:
+            return "ссылки на файл ведут по кругу";
+        case ENAMETOOLONG:
+            return "слишком длинное имя файла";
+        case EAGAIN:
+            return "файл в это время сохраняет другая программа";
+        default:
+            return "ошибка записи на диск (код " + std::to_string(replacement.Error()) + ")";
+    }
+}
+
 int ReplaceFile(const std::string& path, std::string_view content) {
     FileReplacement replacement(path, content);
     return replacement.Commit();

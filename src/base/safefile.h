@@ -76,6 +76,12 @@ class FileReplacement {
     bool locked_ = false;
 };
 
+// Why a replacement failed, in Russian words for the user, from the system's error code and
+// the step: "файл защищён от записи", "нет прав на запись в папку «…»", "на диске
+// недостаточно места", "«…» — не папка" and the like (UTF-8; the folders as the file system
+// names them).
+std::string FailureReason(const FileReplacement& replacement);
+
 // The whole replacement in one call: 0, or the errno value of the step that failed.
 int ReplaceFile(const std::string& path, std::string_view content);
 

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "chart/series.h"
 #include "chart/shiftcurves.h"
@@ -51,6 +52,9 @@ class TForm1 : public QMainWindow {
     const ShiftChart& Chart() const { return *chart_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
+    // The engines and cars of the dynamics, for the windows that show them.
+    void SetDynamicsPath(std::string path) { dynamicsPath_ = std::move(path); }
+    const std::string& DynamicsPath() const { return dynamicsPath_; }
 
     // Handlers.
     void SE1Change();
@@ -129,6 +133,7 @@ class TForm1 : public QMainWindow {
     ChartGears gears_;  // what the last Grafic computed, for the gear table window
     std::string catalogPath_;
     std::string settingsPath_;
+    std::string dynamicsPath_;
     bool placed_ = false;
 };
 

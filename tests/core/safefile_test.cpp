@@ -313,6 +313,52 @@ TEST(KeepCopy, TheCopyHoldsTheFileAndReplacesAnOlderCopyOnlyWhenComplete) {
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.dat", "a.dat.bak"}));
 }
 
+TEST(ReplaceFile, TheFailureIsToldByItsRealReason) {
+    TempFolder folder;
+    WriteBytes(folder / "ro.png", "old");
+    fs::permissions(folder / "ro.png", fs::perms(0444));  // refused for root too
+    WriteBytes(folder / "notafolder", "x");
+    fs::create_directory(folder / "dir.png");
+    const struct {
+        std::string path, reason;
+    } cases[] = {
+        {folder / "ro.png", "файл защищён от записи"},
+        {folder / "notafolder/chart.png", "«" + (folder / "notafolder") + "» — не папка"},
+        {folder / "notafolder/deeper/chart.png", "«" + (folder / "notafolder") + "» — не папка"},
+        {folder / "missing/chart.png", "папка «" + (folder / "missing") + "» не найдена"},
+        {folder / "dir.png", "под этим именем уже есть папка"},
+    };
+    for (const auto& c : cases) {
+        FileReplacement replacement(c.path, "new");
+        EXPECT_NE(replacement.Commit(), 0) << c.path;
+        EXPECT_EQ(FailureReason(replacement), c.reason) << c.path;
+    }
+
+    // A full disk (the file size limit, which binds root too).
+    EXPECT_EQ(testing::RunWithFileSizeLimit(
+                  1000,
+                  [&] {
+                      FileReplacement replacement(folder / "big.png", std::string(5000, 'n'));
+                      replacement.Commit();
+                      return FailureReason(replacement) == "на диске недостаточно места" ? 0 : 1;
+                  }),
+              0);
+
+    // A folder the user may not write (as nobody, where the suite runs as root).
+    const std::string locked = folder / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms(0555));
+    fs::permissions(folder.path(), fs::perms(0755));
+    const auto lockedOut = [&] {
+        FileReplacement replacement(locked + "/chart.png", "new");
+        replacement.Commit();
+        return FailureReason(replacement) == "нет прав на запись в папку «" + locked + "»" ? 0 : 1;
+    };
+    EXPECT_EQ(::geteuid() == 0 ? testing::RunAsUser(kNobody, kNogroup, {}, lockedOut) : lockedOut(),
+              0);
+    fs::permissions(locked, fs::perms(0755));
+}
+
 TEST(ContentHash, TheSameBytesGiveTheSameValueHoweverTheyAreSplit) {
     std::string bytes;
     for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7 + i / 13);

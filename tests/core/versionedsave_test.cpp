@@ -50,20 +50,6 @@ TEST(VersionedSave, TheResultSaysWhetherAndWhyTheOldFileWasKept) {
         }
         std::filesystem::remove(path + ".bak");
     }
-
-    // No file at the load, none now: nothing to keep, though the load counts as incomplete.
-    std::filesystem::remove(path);
-    NoteFileLoad(path, FileVersion::Missing(), false);
-    const VersionedSaveResult first = SaveVersionedFile(path, "new");
-    EXPECT_EQ(first.backupReason, BackupReason::None);
-    EXPECT_EQ(first.backup, "");
-    // A failed save says so and keeps the marks for the next one.
-    NoteFileLoad(path, FileVersion::Of(std::string_view("new")), false);
-    std::filesystem::create_directory(path + ".bak");
-    EXPECT_NE(SaveVersionedFile(path, "newer").error, 0);
-    EXPECT_EQ(ReadBytes(path), "new");
-    std::filesystem::remove(path + ".bak");
-    EXPECT_EQ(SaveVersionedFile(path, "newer").backupReason, BackupReason::IncompleteLoad);
 }
 
 TEST(VersionedSave, ABackupNotSeenYetIsNumberedUpInsteadOfReplaced) {
