@@ -11,9 +11,10 @@
 #include "base/messages.h"
 #include "base/paths.h"
 #include "mainwindow/mainwindow.h"
+#include "widgets/messageboxes.h"
 #include "widgets/numberformat.h"
 #include "widgets/pictures.h"
-#include "widgets/uikit.h"
+#include "widgets/qttranslations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

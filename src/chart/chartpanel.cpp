@@ -22,7 +22,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/numtext.h"
-#include "widgets/uikit.h"
+#include "widgets/coreedge.h"
 
 namespace kelm {
 
