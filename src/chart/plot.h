@@ -11,7 +11,8 @@
 // What a chart shows, without any drawing facility: its axes, its point series, vertical
 // markers and a small legend.  The chart panel (`ChartPanel`) draws a `Plot` the one way it
 // draws everything, on screen, into the clipboard, into a file and on paper; the shift chart
-// is a `Plot` too (`ShiftPlot`).  Texts are UTF-8; sizes are the chart's layout pixels.
+// is a `Plot` too (`ShiftPlot`).  Texts are UTF-8; colours are the program's `Color`
+// (0x00BBGGRR, as the colour pickers give them); sizes are the chart's layout pixels.
 //
 // A window that shows a chart of its own keeps a `PlotModel`, gives it to a `ChartPanel`,
 // and sets a new `Plot` whenever its figures change:
@@ -20,7 +21,8 @@
 //     auto* panel = new ChartPanel(model_, this);
 //     panel->setObjectName("ChartRazgon");              // the print job's title
 //     ...
-//     Plot p(PlotAxis{"Время (с)"}, PlotAxis{"Скорость (км/ч)", 0, 0, 200, true});
+//     Plot p(PlotAxis{.title = "Время (с)", .decimals = 1, .emptyMax = 30},
+//            PlotAxis{.title = "Скорость (км/ч)", .emptyMax = 200, .fromZero = true});
 //     PlotSeries run{.color = set1Colour, .width = 2};
 //     for (const Sample& s : samples) run.points.push_back({s.t, s.kmh});
 //     p.series.push_back(run);
@@ -44,7 +46,7 @@ enum class LineStyle { None, Solid, Dashed, Dotted };
 enum class ValueAxis { Left, Right };
 
 struct PlotAxis {
-    std::string title{};  // with its unit, e.g. "Скорость (км/ч)"; the value axes' run upwards
+    std::string title{};  // with its unit, e.g. "Скорость (км/ч)"; written upwards on a value axis
     // Most decimals a tick label shows.  0: whole numbers, step at least 1, "#,##0" with the
     // user's thousands separator.  1 or 2: steps down to 0.1 or 0.01, each label with as
     // many decimals as the step needs ("3", "3,5"), the user's decimal separator.
@@ -141,7 +143,7 @@ class PlotModel {
     std::function<void()> onChange_;
 };
 
-// The shift chart's fourteen series as a plot: road speed over engine speed, whole-number
+// The shift chart's fourteen series as a plot: engine speed over road speed, whole-number
 // axes, an empty chart spanning 0 to 200 km/h and 0 to 8000 rev/min.  Shift curves 3 pixels
 // wide with symbols of radius 3 and bare labels, gear lines 1 pixel wide labelled with the
 // engine speed, shift-speed series labels only (road speed, broken at plain spaces); labels
