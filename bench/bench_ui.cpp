@@ -100,8 +100,7 @@ void WriteSettingsFor(const std::string& catalogPath, const std::string& setting
         LatestFirstKey(catalog.Pairs, [](const MainPair& p) { return FloatToStr(p); });
     s.ComboBox7 = s.ComboBox8 =
         LatestFirstKey(catalog.Tyres, [](const Koles& k) { return k.Name; });
-    CreateSettingsFile(settingsPath);
-    WriteWindowSettings(settingsPath, s);
+    SaveWindowSettings(settingsPath, s);
 }
 
 Folder MakeFolder(const std::string& name, const bench::CatalogSize* size) {

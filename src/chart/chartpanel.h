@@ -44,7 +44,9 @@ class SaveFileDialog {
                          const QStringList& filters, QString& filter) = 0;
 };
 
-// The real one: QFileDialog, which asks before it replaces a file.
+// The real one: QFileDialog, which adds the chosen filter's extension to a name typed
+// without one.  It does not ask before it replaces a file: the panel does (SaveAs1Click),
+// under the name it really writes.
 class QtSaveFileDialog : public SaveFileDialog {
   public:
     QString Exec(QWidget* parent, const QString& caption, const QString& directory,
@@ -98,11 +100,14 @@ class ChartPanel : public QFrame {
     // Print without the dialog, on a printer already set up (used by Print1Click).
     void PrintChart(QPrinter& printer);
 
-    // File name dialog, then SavePicture (the "Сохранить как..." command).
+    // File name dialog, then SavePicture (the "Сохранить как..." command).  A file of the
+    // final name (PictureTarget) that exists is replaced only when the user says so; "No"
+    // goes back to the dialog.
     void SaveAs1Click();
     // The chart as a file: PNG and SVG at the panel's size (PNG at the screen's pixel
-    // density), PDF as one landscape page laid out like the printout.  Written to a
-    // temporary file renamed into place; a failure throws KelmError with the reason.
+    // density), PDF as one landscape page laid out like the printout.  Written through the
+    // one safe file replacement (base/safefile.h); a failure throws KelmError with the
+    // reason in Russian.
     void SavePicture(const QString& path, PictureFormat format);
     // The SVG picture of the chart at the given size, as the clipboard gets it.
     QByteArray SvgPicture(const QSize& size);

@@ -464,10 +464,7 @@ WindowSettings TForm1::CurrentSettings() const {
     return s;
 }
 
-void TForm1::SaveParametrs() {
-    if (!SettingsFileExists(settingsPath_)) CreateSettingsFile(settingsPath_);
-    WriteWindowSettings(settingsPath_, CurrentSettings());
-}
+void TForm1::SaveParametrs() { SaveWindowSettings(settingsPath_, CurrentSettings()); }
 
 void TForm1::SE1Change() {
     Handle([this] {

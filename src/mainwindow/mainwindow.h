@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "chart/geartable.h"
 #include "chart/series.h"
@@ -53,6 +54,9 @@ class TForm1 : public QMainWindow {
     const GearTable& GearNumbers() const { return gearTable_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
+    // The engines and cars of the dynamics, for the windows that show them.
+    void SetDynamicsPath(std::string path) { dynamicsPath_ = std::move(path); }
+    const std::string& DynamicsPath() const { return dynamicsPath_; }
 
     // Handlers.
     void SE1Change();
@@ -128,6 +132,7 @@ class TForm1 : public QMainWindow {
     GearTable gearTable_;
     std::string catalogPath_;
     std::string settingsPath_;
+    std::string dynamicsPath_;
     bool placed_ = false;
 };
 

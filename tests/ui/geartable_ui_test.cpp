@@ -1,17 +1,10 @@
-#include <unistd.h>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
-#include <QImage>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QSvgRenderer>
 #include <QTableWidget>
-#include <filesystem>
 
-#include "chart/chartpanel.h"
 #include "mainwindow/geartablewindow.h"
 #include "mainwindow_fixture.h"
 
@@ -175,113 +168,6 @@ TEST_F(GearTableWindowTest, FailingSetHasNoBlockAndItsErrorIsShownOnce) {
     EXPECT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[1].text, "Floating point division by zero.");
     EXPECT_EQ(t->Grid1->rowCount(), 0);
-}
-
-// Answers the save dialog from the test.
-class FakeSaveDialog : public SaveFileDialog {
-  public:
-    QString Exec(QWidget*, const QString& caption, const QString&, const QStringList& filters,
-                 QString& filter) override {
-        ++calls;
-        lastCaption = caption;
-        offered = filters;
-        if (!chosenFilter.isEmpty()) filter = chosenFilter;
-        return answer;
-    }
-    QString answer, chosenFilter, lastCaption;
-    QStringList offered;
-    int calls = 0;
-};
-
-TEST_F(GearTableWindowTest, SavesPngSvgAndPdfThatOpen) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
-    const QSize panel = f.Chart1->size();
-
-    // PNG by Ctrl+S, at the panel's size times the screen's pixel ratio.
-    dialog.answer = QString::fromStdString(dir_ / "chart.png");
-    f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
-    QTest::keyClick(f.ComboBox2, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_EQ(dialog.calls, 1);
-    ASSERT_EQ(dialog.offered.size(), 3);
-    EXPECT_TRUE(dialog.offered[0].contains("*.png"));
-    EXPECT_TRUE(dialog.offered[1].contains("*.svg"));
-    EXPECT_TRUE(dialog.offered[2].contains("*.pdf"));
-    const QImage png(dialog.answer);
-    ASSERT_FALSE(png.isNull());
-    const qreal ratio = f.Chart1->devicePixelRatioF();
-    EXPECT_EQ(png.size(), QSize(qRound(panel.width() * ratio), qRound(panel.height() * ratio)));
-    EXPECT_LT(png.pixelColor(png.width() / 2, 2).blue(), 200);  // the light yellow top
-
-    // SVG chosen by the filter: the extension is added.
-    dialog.answer = QString::fromStdString(dir_ / "chart");
-    dialog.chosenFilter = dialog.offered[1];
-    f.SaveAs1->trigger();
-    const QSvgRenderer svg(QString::fromStdString(dir_ / "chart.svg"));
-    EXPECT_TRUE(svg.isValid());
-    // Its drawing is the panel's size in pixels (its size in millimetres Qt reads at
-    // 90 dots per inch, where the picture says 96).
-    EXPECT_EQ(svg.viewBox(), QRect(QPoint(0, 0), panel));
-
-    // PDF by the extension typed, whatever the filter: one landscape page.
-    dialog.answer = QString::fromStdString(dir_ / "chart.PDF");
-    dialog.chosenFilter = dialog.offered[0];
-    f.SaveAs1->trigger();
-    const std::string pdf = ReadBytes(dir_ / "chart.PDF");
-    EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
-    const QRegularExpressionMatch box =
-        QRegularExpression(R"(/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])")
-            .match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size())));
-    ASSERT_TRUE(box.hasMatch());
-    EXPECT_GT(box.captured(1).toDouble(), box.captured(2).toDouble());
-
-    // Cancelled: nothing written.
-    const auto before = dir_.Names();
-    dialog.answer.clear();
-    f.SaveAs1->trigger();
-    EXPECT_EQ(dialog.calls, 4);
-    EXPECT_EQ(dir_.Names(), before);
-    EXPECT_TRUE(messages_.shown.empty());
-    f.Chart1->SetSaveFileDialog(nullptr);
-}
-
-TEST_F(GearTableWindowTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
-
-    // A "folder" that is a file cannot be written into, not even by root.
-    WriteBytes(dir_ / "notafolder", "x");
-    const auto before = dir_.Names();
-    dialog.answer = QString::fromStdString(dir_ / "notafolder" + "/chart.png");
-    f.SaveAs1->trigger();
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Error);
-    // The reason is told in Russian, as every text of the program.
-    EXPECT_EQ(messages_.shown[0].text, "Не удалось сохранить файл «" + (dir_ / "notafolder") +
-                                           "/chart.png»: «" + (dir_ / "notafolder") +
-                                           "» — не папка.")
-        << messages_.shown[0].text;
-    EXPECT_EQ(dir_.Names(), before);
-    EXPECT_EQ(ReadBytes(dir_ / "notafolder"), "x");
-
-    // A folder without write permission (which binds all but root).
-    if (::geteuid() != 0) {
-        const std::string locked = dir_ / "locked";
-        std::filesystem::create_directory(locked);
-        std::filesystem::permissions(
-            locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        dialog.answer = QString::fromStdString(locked + "/chart.pdf");
-        f.SaveAs1->trigger();
-        EXPECT_EQ(messages_.shown.size(), 2u);
-        EXPECT_TRUE(std::filesystem::is_empty(locked));
-        std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    }
-    f.Chart1->SetSaveFileDialog(nullptr);
 }
 
 }  // namespace
