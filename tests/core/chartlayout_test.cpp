@@ -261,13 +261,6 @@ TEST_F(ChartLayout, ASecondValueAxisTakesItsRoomOnTheRight) {
     EXPECT_DOUBLE_EQ(two.y2.ToPixel(50), two.y.ToPixel(1500));
     EXPECT_EQ(two.y2Ticks.back(), 200);
     EXPECT_EQ(two.Ranges(), ranges);
-
-    // A zoom rectangle takes the right axis' values under it too.
-    const AxisRanges zoomed = RangesUnder(two, two.x.ToPixel(10), two.y.ToPixel(4500),
-                                          two.x.ToPixel(50), two.y.ToPixel(1500));
-    EXPECT_NEAR(zoomed.y2Min, 50, 1e-9);
-    EXPECT_NEAR(zoomed.y2Max, 150, 1e-9);
-    EXPECT_EQ(RangesUnder(one, 100, 100, 300, 300).y2Max, 0);
 }
 
 TEST_F(ChartLayout, AutomaticRangesOfAPlotSkipGapsAndFollowEachAxis) {
