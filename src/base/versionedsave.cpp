@@ -97,6 +97,7 @@ VersionedSaveResult SaveVersionedFile(const std::string& path, std::string_view 
     FileReplacement replacement(path, content);
     if (replacement.Lock() != 0) {
         result.error = replacement.Error();
+        result.failure = FailureReason(replacement);
         return result;
     }
     Known& known = Memory()[path];
@@ -116,10 +117,12 @@ VersionedSaveResult SaveVersionedFile(const std::string& path, std::string_view 
             }
         } else if (error != ENOENT) {  // ENOENT: no old file, nothing to keep
             result.error = error;
+            result.failure = "не удалось сохранить прежнее содержимое файла в " + backup;
             return result;
         }
     }
     result.error = replacement.Commit();
+    if (result.error != 0) result.failure = FailureReason(replacement);
     if (result.error == 0) {
         known.incomplete = false;
         known.version = FileVersion::Of(content);

@@ -61,6 +61,9 @@ struct VersionedSaveResult {
     // ChangedOnDisk, which is the one to tell the user about.
     BackupReason backupReason = BackupReason::None;
     std::string backup;  // the backup's path ("<file>.bak"); empty when nothing was kept
+    // Why the save failed, in Russian words for the user (FailureReason, safefile.h); empty
+    // when it did not.
+    std::string failure;
 };
 
 // How many numbered backups ("<file>.1.bak" ...) are kept besides "<file>.bak".
