@@ -21,7 +21,7 @@
 #include "base/numtext.h"
 #include "chart/shiftcurves.h"
 #include "core/recording_messages.h"
-#include "widgets/uikit.h"
+#include "widgets/coreedge.h"
 
 namespace kelm {
 namespace {
