@@ -6,10 +6,10 @@
 
 namespace kelm {
 
-// The dynamics file on disk: read once at start-up, written whole whenever the user's engines,
-// cars or run choices change (the editor closes, a choice of the acceleration window).  Its
-// place is decided with the catalog's (base/filelocations).  Messages go through
-// AppMessages(), with the program title as caption.
+// The dynamics file on disk: read once, when its engines and cars are first needed, written whole
+// whenever the user's engines, cars or run choices change (the editor closes, a choice of the
+// acceleration window).  Its place is decided with the catalog's (base/filelocations).  Messages go
+// through AppMessages(), with the program title as caption.
 
 // Reads the file.  No file: the sample's content, and the file is written at the first save;
 // nothing is said.  A file that could not be read whole (not JSON, cut off, a bad record)

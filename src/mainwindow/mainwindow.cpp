@@ -26,6 +26,7 @@
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
 #include "chart/shiftcurves.h"
+#include "dynamics/dynamicsfile.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/geartablewindow.h"
@@ -192,6 +193,11 @@ TForm1::~TForm1() {
     // The panel watches the series: it goes while they are still there.
     delete Chart1;
     Chart1 = nullptr;
+}
+
+DynamicsData& TForm1::Dynamics() {
+    if (!dynamics_) dynamics_ = std::make_unique<DynamicsData>(LoadDynamics(dynamicsPath_));
+    return *dynamics_;
 }
 
 void TForm1::BuildPanel(QWidget* client) {

@@ -7,6 +7,7 @@
 
 #include "chart/series.h"
 #include "chart/shiftcurves.h"
+#include "dynamics/dynamicsdata.h"
 #include "settings/windowsettings.h"
 
 class QAction;
@@ -52,9 +53,13 @@ class TForm1 : public QMainWindow {
     const ShiftChart& Chart() const { return *chart_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
-    // The engines and cars of the dynamics, for the windows that show them.
+    // The engines, cars and run choices of the dynamics file, for the windows that show or
+    // edit them.  The file is read when they are first asked for, not at start-up: a user
+    // who only compares gearing is never stopped by a message about it.  Shared by those
+    // windows; each change is written back with SaveDynamics.
     void SetDynamicsPath(std::string path) { dynamicsPath_ = std::move(path); }
     const std::string& DynamicsPath() const { return dynamicsPath_; }
+    DynamicsData& Dynamics();
 
     // Handlers.
     void SE1Change();
@@ -134,6 +139,7 @@ class TForm1 : public QMainWindow {
     std::string catalogPath_;
     std::string settingsPath_;
     std::string dynamicsPath_;
+    std::unique_ptr<DynamicsData> dynamics_;  // read at the first Dynamics()
     bool placed_ = false;
 };
 
