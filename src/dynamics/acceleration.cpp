@@ -23,8 +23,6 @@ constexpr std::size_t kMaxSteps = 400000;
 // An acceleration this small (m/s²) moves no figure in the whole run: the speed is steady.  It
 // also keeps an absurd car's arithmetic out of the slow subnormal numbers.
 constexpr double kSteady = 1e-9;
-// The trace keeps a point at least this often.
-constexpr double kTraceInterval = 0.05;
 
 // p0 + p1 v + p2 v².
 struct Quadratic {
@@ -324,14 +322,14 @@ class Run {
 
     void Drive(double v0, std::size_t gear) {
         v_ = v0;
-        Record(true);
+        Record();
         EnterGear(gear);
         std::size_t steps = 0;
         while (!Done() && t_ < kRunLimit && steps++ < kMaxSteps) {
             if (dir_ == 0 && !Settled()) break;
             if (dir_ != 0) Step();
         }
-        Record(true);
+        Record();
     }
     double Time() const { return t_; }
 
@@ -416,7 +414,7 @@ class Run {
     void StartShift() {
         const GearModel& g = m_.gears[static_cast<std::size_t>(gear_)];
         shifts.push_back({gear_ + 1, t_, v_ * kKmh, v_ * g.rpmPerSpeed, 0, 0, 0, false});
-        Record(true);
+        Record();
         next_ = static_cast<std::size_t>(gear_) + 1;
         gear_ = -1;
         pieceCap_ = kInf;
@@ -433,7 +431,7 @@ class Run {
         s.rpmAfter = v_ * m_.gears[next_].rpmPerSpeed;
         s.complete = true;
         gear_ = static_cast<int>(next_);
-        Record(true);
+        Record();
         EnterGear(next_);
     }
 
@@ -464,7 +462,7 @@ class Run {
     bool Settled() {
         if (gear_ < 0) {  // at rest with the clutch open: the next gear comes in
             t_ = std::min(shiftEnd_, kRunLimit);
-            Record(true);
+            Record();
             if (t_ >= shiftEnd_) EndShift();
             return true;
         }
@@ -573,9 +571,7 @@ class Run {
             v_ = bound_;
             dir_ = 0;
         }
-        bool marked = stop || settle;
-        for (std::size_t i = kSpeed0; i < kKink; ++i) marked = marked || when[i] <= tie;
-        Record(marked);
+        Record();
         if (stop) {
             if (InTop()) {
                 dir_ = 0;  // held at n_lim
@@ -587,15 +583,13 @@ class Run {
         }
     }
 
-    void Record(bool always) {
+    void Record() {
         if (!trace) return;
-        if (!always && t_ - lastRecorded_ < kTraceInterval * (1 - 1e-9)) return;
         const TracePoint p{t_, v_ * kKmh, x_, gear_ + 1};
         if (!trace->empty() && trace->back().time == p.time && trace->back().gear == p.gear &&
             trace->back().speed == p.speed)
             return;
         trace->push_back(p);
-        lastRecorded_ = t_;
     }
 
     const Model& m_;
@@ -610,7 +604,6 @@ class Run {
     double pieceCap_ = kInf;  // see Model::Accel
     double bound_ = kInf;     // where the speed settles in this gear (or with the clutch open)
     int dir_ = 0;             // +1 gaining speed, -1 losing it, 0 steady
-    double lastRecorded_ = -kInf;
 };
 
 }  // namespace

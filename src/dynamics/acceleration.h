@@ -145,8 +145,8 @@ struct AccelerationResult {
 
     std::vector<GearPlan> gears;     // every gear, first gear first
     std::vector<ShiftPoint> shifts;  // the shifts the run made, in order
-    // Speed over time from rest to the run's end: a point per step (at least every
-    // 0.05 s), and exact points at every shift's start and end and at every figure's mark.
+    // Speed over time from rest to the run's end: a point at every step's end (at most 0.05 s
+    // apart), which falls exactly on every shift's start and end and every figure's mark.
     std::vector<TracePoint> trace;
     TractionBalance balance;
     double duration = 0;  // s, where the run from rest ended (all its figures known, or 120 s)
