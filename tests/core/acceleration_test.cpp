@@ -492,6 +492,28 @@ TEST(Acceleration, AbsurdInputsEndWithinTheirBoundWithNothingMadeUp) {
     }
 }
 
+// Whatever keeps it from moving, a car that cannot gain speed has nothing more to show: its run
+// ends at once, with its one point.
+TEST(Acceleration, ACarThatCannotMoveEndsItsRunAtOnce) {
+    const std::vector<std::pair<std::string, std::function<void(AccelerationInput&)>>> cases = {
+        {"rolling resistance above the drive", [](auto& in) { in.car.Mass = 1e6; }},
+        {"no torque",
+         [](auto& in) {
+             in.engine.Torque = {{1000, 0}, {6000, 0}};
+         }},
+        {"an engine too heavy to turn", [](auto& in) { in.car.DeltaEngine = 1e300; }},
+    };
+    for (const auto& [what, change] : cases) {
+        AccelerationInput in = ExampleA();
+        change(in);
+        const AccelerationResult r = RunAcceleration(in);
+        ASSERT_TRUE(r.computable) << what;
+        EXPECT_EQ(r.duration, 0) << what;
+        EXPECT_EQ(r.trace.size(), 1u) << what;
+        EXPECT_FALSE(r.to60 || r.time400 || r.time1000) << what;
+    }
+}
+
 // A random car, gearbox and engine of sensible values.
 AccelerationInput RandomInput(std::mt19937& rng) {
     auto real = [&](double a, double b) {
