@@ -1,11 +1,8 @@
 #include "mainwindow/geartablewindow.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -17,6 +14,7 @@
 #include "base/messages.h"
 #include "widgets/coreedge.h"
 #include "widgets/placement.h"
+#include "widgets/tableclipboard.h"
 
 namespace kelm {
 
@@ -201,12 +199,7 @@ void GearTableWindow::FitWindow() {
 }
 
 void GearTableWindow::CopyButton1Click() {
-    RunHandler([this] {
-        auto* mime = new QMimeData;
-        mime->setHtml(FromUtf8(GearTableHtml(table_)));
-        mime->setText(FromUtf8(GearTableTsv(table_)));
-        QGuiApplication::clipboard()->setMimeData(mime);
-    });
+    RunHandler([this] { PutTableOnClipboard(GearTableHtml(table_), GearTableTsv(table_)); });
 }
 
 void GearTableWindow::keyPressEvent(QKeyEvent* event) {
