@@ -128,7 +128,8 @@ std::string GearBlockTitle(const GearTableBlock& block) {
 
 std::string TableFigure(std::optional<double> value, int decimals, bool grouped) {
     if (!value || !std::isfinite(*value)) return kNoValue;
-    const std::string_view separator = grouped ? GlobalNumberFormat().thousandSeparator : "";
+    const std::string_view separator =
+        grouped ? std::string_view(GlobalNumberFormat().thousandSeparator) : std::string_view();
     return decimals == 0 ? FormatGrouped(*value, separator)
                          : FormatFixed(*value, decimals, separator);
 }

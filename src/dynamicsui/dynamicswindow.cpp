@@ -201,6 +201,9 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
 }
 
 DynamicsWindow::~DynamicsWindow() {
+    // A field that loses the focus as the controls go says its editing is finished: nothing
+    // of this window may answer once its members are gone.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
     // The panels watch the plots, which go with this object's members: the panels go first.
     delete ChartRazgon;
     delete ChartBalance;
