@@ -18,7 +18,7 @@
 #include "editor/controls.h"
 #include "editor/editor.h"
 #include "ratio_reporter.h"
-#include "widgets/uikit.h"
+#include "widgets/coreedge.h"
 
 namespace fs = std::filesystem;
 using namespace kelm;

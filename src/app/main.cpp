@@ -1,6 +1,6 @@
-// Kelm: compares the gearing of car gearboxes.  The program takes no arguments; its two
-// files are named after it and lie beside it, or in the user's own folders where the
-// program's folder is not writable (base/filelocations.h).
+// Kelm: compares the gearing of car gearboxes.  The program takes no arguments; its files
+// are named after it and lie in the user's own folders when it is installed, beside it
+// otherwise (base/filelocations.h).
 
 #include <QApplication>
 #include <QFile>
@@ -11,9 +11,10 @@
 #include "base/messages.h"
 #include "base/paths.h"
 #include "mainwindow/mainwindow.h"
+#include "widgets/messageboxes.h"
 #include "widgets/numberformat.h"
 #include "widgets/pictures.h"
-#include "widgets/uikit.h"
+#include "widgets/qttranslations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -27,13 +28,13 @@ int main(int argc, char** argv) {
     // Numbers are shown and read with the user's separators, taken once, here.
     kelm::UseLocaleNumberFormat(QLocale::system());
 
-    // The file name as the file system spells it, so the two files open whatever the
-    // folder is called.
+    // The file name as the file system spells it, so the files open whatever the folder is
+    // called.
     const std::string program =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     kelm::AppTitle() = kelm::ProgramTitle(program);
-    const kelm::FileLocations files =
-        kelm::PrepareFileLocations(kelm::ProcessFileLocationInputs(program));
+    const kelm::FileLocations files = kelm::PrepareFileLocations(
+        kelm::ProcessFileLocationInputs(program, KELM_PACKAGED_BUILD != 0));
 
     kelm::QtMessages messages;
     kelm::SetAppMessages(&messages);
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         kelm::TForm1 form(files.catalog, files.settings);
+        form.SetDynamicsPath(files.dynamics);
         form.show();
         result = QApplication::exec();
     }

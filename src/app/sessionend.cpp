@@ -16,6 +16,10 @@ namespace {
 
 int wakeFds[2] = {-1, -1};
 
+// A session or service manager ending (SIGTERM), Ctrl+C in the terminal that started the
+// program (SIGINT), that terminal closed (SIGHUP).
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 // Only async-signal-safe calls here: one byte into the pipe, errno kept.
 void OnTerminate(int) {
     const int saved = errno;
@@ -38,7 +42,9 @@ void CloseWindows() {
 }  // namespace
 
 void CloseWindowsOnTerminate(QObject* parent) {
-    if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default action stays
+    // One pipe for the process, whoever watches it.
+    if (wakeFds[0] < 0 && ::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;  // the default action stays
     auto* notifier = new QSocketNotifier(wakeFds[0], QSocketNotifier::Read, parent);
     // A signal that comes while a message box of the start-up is open closes the box, and
     // the main window is only shown after it; so the closing is tried again until the
@@ -61,7 +67,7 @@ void CloseWindowsOnTerminate(QObject* parent) {
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : kEndingSignals) ::sigaction(signal, &action, nullptr);
 }
 
 }  // namespace kelm

@@ -1,12 +1,11 @@
 #include "base/contenthash.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+
+#include "base/posixio.h"
 
 namespace kelm {
 
@@ -72,24 +71,18 @@ FileVersion FileVersion::Of(std::string_view bytes) {
 }
 
 std::optional<FileVersion> ReadFileVersion(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return FileVersion::Missing();
+    int fd = -1;
+    if (const int error = posixio::OpenRegular(path, fd); error != 0) {
+        if (error == ENOENT) return FileVersion::Missing();
         return std::nullopt;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ContentHash hash;
-    std::vector<char> buffer(ok ? 64 * 1024 : 0);
-    while (ok) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        hash.Add(buffer.data(), static_cast<std::size_t>(n));
-    }
+    const int error = posixio::ReadEach(fd, [&hash](const char* data, std::size_t size) {
+        hash.Add(data, size);
+        return 0;
+    });
     ::close(fd);
-    if (!ok) return std::nullopt;
+    if (error != 0) return std::nullopt;
     return FileVersion::Of(hash);
 }
 

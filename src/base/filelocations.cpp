@@ -8,13 +8,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "base/paths.h"
+#include "base/posixio.h"
 
 namespace kelm {
 
 namespace {
+
+using posixio::JoinPath;
+using posixio::PathParts;
+using posixio::SplitPath;
+
+constexpr const char* kCatalogExt = ".dat";
+constexpr const char* kSettingsExt = ".ini";
+constexpr const char* kDynamicsExt = "-dynamics.json";
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -23,21 +31,21 @@ std::string Environment(const char* name) {
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t end = path.find_last_of('/');
-    if (end == std::string::npos) return ".";
-    if (end == 0) return "/";
-    return path.substr(0, end);
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string NameOf(const std::string& path) {
-    const std::size_t end = path.find_last_of('/');
-    return end == std::string::npos ? path : path.substr(end + 1);
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
+// <prefix>/share/kelm for a program in <prefix>/<any>/<any>/.
+std::string ShareFolder(const std::string& programPath) {
+    const std::string programFolder = SplitPath(programPath).folder;  // <prefix>/lib/kelm
+    const std::string prefix = SplitPath(SplitPath(programFolder).folder).folder;
+    return JoinPath(prefix, "share/kelm");
 }
 
 // An XDG base folder: the variable when it holds an absolute path, else the default under
@@ -45,15 +53,15 @@ std::string Join(const std::string& folder, const std::string& name) {
 std::string BaseFolder(const std::string& variable, const std::string& home,
                        const char* underHome) {
     if (IsAbsolute(variable)) return variable;
-    if (IsAbsolute(home)) return Join(home, underHome);
+    if (IsAbsolute(home)) return JoinPath(home, underHome);
     return {};
 }
 
 // Makes a file beside `file` the way a save makes its new copy, then removes it again.
 bool CanSaveBeside(const std::string& file) {
-    std::string probe = file + ".XXXXXX";
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) return false;
+    std::string probe;
+    int fd = -1;
+    if (posixio::OpenTemporary(file, 0666, probe, fd) != 0) return false;
     ::close(fd);
     ::unlink(probe.c_str());
     return true;
@@ -67,76 +75,28 @@ void MakeFolders(const std::string& folder) {
         pos = folder.find('/', pos + 1);
         const std::string part = folder.substr(0, pos);
         if (part.empty() || ::mkdir(part.c_str(), 0700) == 0 || errno == EEXIST) continue;
-        struct stat st {};
-        if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+        if (!IsFolder(part)) return;
     }
 }
 
-bool WriteAll(int fd, const std::vector<char>& bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, bytes.data() + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Copies the file whole into a new file beside `target`; returns its name, or empty.
-std::string CopyBeside(const std::string& source, const std::string& target) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return {};
+// Puts the sample in place of a file the user does not have.  The finished copy is linked
+// under the file's name, which fails when a file of that name has appeared in the meantime
+// (another start of the program): nothing is ever copied over a user's file.
+void CopySampleIfMissing(const std::string& sample, const std::string& file) {
     struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return {};
-    }
-    std::string temp = target + ".XXXXXX";
-    const int out = ::mkstemp(temp.data());
-    if (out < 0) {
-        ::close(in);
-        return {};
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(out, 0666 & ~mask) == 0;
-    std::vector<char> buffer(65536);
-    while (ok) {
-        const ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        ok = WriteAll(out, buffer, static_cast<std::size_t>(n));
-    }
-    if (ok && ::fsync(out) != 0) ok = false;
-    if (::close(out) != 0) ok = false;
-    ::close(in);
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return {};
-    }
-    return temp;
-}
-
-// Puts the sample in place of a catalog the user does not have.  The finished copy is
-// linked under the catalog's name, which fails when a file of that name has appeared in
-// the meantime (another start of the program): nothing is ever copied over a catalog.
-void CopySampleIfMissing(const std::string& sample, const std::string& catalog) {
-    struct stat st {};
-    if (sample.empty() || ::lstat(catalog.c_str(), &st) == 0 || errno != ENOENT) return;
-    const std::string temp = CopyBeside(sample, catalog);
-    if (temp.empty()) return;
-    if (::link(temp.c_str(), catalog.c_str()) != 0 && errno != EEXIST) {
+    if (sample.empty() || ::lstat(file.c_str(), &st) == 0 || errno != ENOENT) return;
+    std::string temp;
+    if (posixio::CopyToTemporary(sample, file, 0666, temp) != 0) return;
+    if (::link(temp.c_str(), file.c_str()) != 0 && errno != EEXIST) {
         // A file system without hard links renames, still never over an existing file.
-        ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, catalog.c_str(), RENAME_NOREPLACE);
+        ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE);
     }
     ::unlink(temp.c_str());
 }
 
 }  // namespace
 
-FileLocationInputs ProcessFileLocationInputs(const std::string& programPath) {
+FileLocationInputs ProcessFileLocationInputs(const std::string& programPath, bool packaged) {
     FileLocationInputs inputs;
     inputs.programPath = programPath;
     inputs.home = Environment("HOME");
@@ -147,21 +107,30 @@ FileLocationInputs ProcessFileLocationInputs(const std::string& programPath) {
     }
     inputs.xdgDataHome = Environment("XDG_DATA_HOME");
     inputs.xdgConfigHome = Environment("XDG_CONFIG_HOME");
-    inputs.samplePath = InstalledSamplePath(programPath);
+    inputs.packaged = packaged;
     return inputs;
 }
 
 std::string InstalledSamplePath(const std::string& programPath) {
-    const std::string programFolder = FolderOf(programPath);  // <prefix>/lib/kelm
-    const std::string prefix = FolderOf(FolderOf(programFolder));
-    return Join(Join(prefix, "share/kelm"), NameOf(ChangeFileExt(programPath, ".dat")));
+    return JoinPath(ShareFolder(programPath),
+                    SplitPath(ChangeFileExt(programPath, kCatalogExt)).name);
+}
+
+bool IsInstalled(const FileLocationInputs& inputs) {
+    if (inputs.packaged) return true;
+    const std::string programFolder = SplitPath(inputs.programPath).folder;
+    const PathParts lib = SplitPath(programFolder);
+    return lib.name == "kelm" && SplitPath(lib.folder).name == "lib" &&
+           IsFolder(ShareFolder(inputs.programPath));
 }
 
 FileLocations PrepareFileLocations(const FileLocationInputs& inputs) {
     FileLocations beside;
-    beside.catalog = ChangeFileExt(inputs.programPath, ".dat");
-    beside.settings = ChangeFileExt(inputs.programPath, ".ini");
-    if (CanSaveBeside(beside.settings)) return beside;
+    beside.catalog = ChangeFileExt(inputs.programPath, kCatalogExt);
+    beside.settings = ChangeFileExt(inputs.programPath, kSettingsExt);
+    beside.dynamics = ChangeFileExt(inputs.programPath, kDynamicsExt);
+    const bool installed = IsInstalled(inputs);
+    if (!installed && CanSaveBeside(beside.settings)) return beside;
 
     const std::string data = BaseFolder(inputs.xdgDataHome, inputs.home, ".local/share");
     const std::string config = BaseFolder(inputs.xdgConfigHome, inputs.home, ".config");
@@ -169,15 +138,23 @@ FileLocations PrepareFileLocations(const FileLocationInputs& inputs) {
 
     FileLocations own;
     own.besideProgram = false;
-    own.catalog = Join(Join(data, "kelm"), NameOf(beside.catalog));
-    own.settings = Join(Join(config, "kelm"), NameOf(beside.settings));
-    MakeFolders(FolderOf(own.catalog));
-    MakeFolders(FolderOf(own.settings));
-    // A copy on a read-only medium that carries a catalog of its own starts from that one:
-    // it is what its user has been working with.  Otherwise the installed sample.
-    struct stat st {};
-    const bool ownCatalogBeside = ::stat(beside.catalog.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    CopySampleIfMissing(ownCatalogBeside ? beside.catalog : inputs.samplePath, own.catalog);
+    const std::string dataFolder = JoinPath(data, "kelm");
+    const std::string configFolder = JoinPath(config, "kelm");
+    own.catalog = JoinPath(dataFolder, SplitPath(beside.catalog).name);
+    own.settings = JoinPath(configFolder, SplitPath(beside.settings).name);
+    own.dynamics = JoinPath(dataFolder, SplitPath(beside.dynamics).name);
+    MakeFolders(dataFolder);
+    MakeFolders(configFolder);
+    // Each file the user has not got yet starts from its sample: for an installed program
+    // the one in share/kelm/, never what lies beside the program (root may have left its
+    // own files there).  A copy on a read-only medium starts from the files it carries:
+    // they are what its user has been working with.
+    const auto seed = [&](const std::string& besideFile) {
+        if (installed) return JoinPath(ShareFolder(inputs.programPath), SplitPath(besideFile).name);
+        return IsRegularFile(besideFile) ? besideFile : std::string();
+    };
+    CopySampleIfMissing(seed(beside.catalog), own.catalog);
+    CopySampleIfMissing(seed(beside.dynamics), own.dynamics);
     return own;
 }
 

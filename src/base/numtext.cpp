@@ -344,24 +344,53 @@ std::string IntToStr(std::int64_t value) { return std::to_string(value); }
 // ---------------------------------------------------------------------------------------
 // "#,##0"
 
+namespace {
+
+// A whole number's digits with the separator between groups of three from the right.
+std::string GroupDigits(std::string_view digits, std::string_view sep) {
+    std::string out;
+    const std::size_t n = digits.size();
+    out.reserve(n + n / 3 * sep.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) out += sep;
+        out += digits[i];
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string FormatGrouped(double value, std::string_view sep) {
     if (!std::isfinite(value)) return FloatToStr(value);
     const double rounded = std::round(value);
     if (std::fabs(rounded) >= 1e18) return FloatToStr(rounded);
     long long whole = static_cast<long long>(rounded);
     const bool negative = whole < 0;
-    std::string digits = std::to_string(negative ? -whole : whole);
-    std::string out;
-    const std::size_t n = digits.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) out += sep;
-        out += digits[i];
-    }
+    const std::string out = GroupDigits(std::to_string(negative ? -whole : whole), sep);
     return negative ? "-" + out : out;
 }
 
 std::string FormatGrouped(double value) {
     return FormatGrouped(value, GlobalNumberFormat().thousandSeparator);
+}
+
+std::string FormatFixed(double value, int decimals, std::string_view sep) {
+    if (!std::isfinite(value) || std::fabs(value) >= 1e15) return FloatToStr(value);
+    // Below 1e15 the text has at most 16 whole digits, the point and the decimals.
+    char buffer[40];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::fixed, std::clamp(decimals, 0, 15));
+    const std::string_view text(buffer, static_cast<std::size_t>(res.ptr - buffer));
+    const std::size_t point = text.find('.');
+    std::string out = GroupDigits(text.substr(0, point), sep);
+    if (point != std::string_view::npos) {
+        out += DecimalSeparator();
+        out += text.substr(point + 1);
+    }
+    // No "-0,0" for a small negative value rounded away.
+    if (std::signbit(value) && text.find_first_not_of("0.") != std::string_view::npos)
+        out.insert(0, "-");
+    return out;
 }
 
 }  // namespace kelm

@@ -51,4 +51,10 @@ std::string IntToStr(std::int64_t value);
 std::string FormatGrouped(double value, std::string_view thousandSeparator);
 std::string FormatGrouped(double value);
 
+// Fixed notation with `decimals` digits (0 to 15) after the user's decimal separator,
+// correctly rounded, the whole part grouped in thousands with the given separator (an
+// empty one groups nothing).  Where |value| >= 1e15, or the value is not finite, the text
+// is FloatToStr's ("1,72307692307692E62"): a number however large, never a cut one.
+std::string FormatFixed(double value, int decimals, std::string_view thousandSeparator);
+
 }  // namespace kelm

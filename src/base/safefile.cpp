@@ -1,43 +1,33 @@
 #include "base/safefile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <functional>
-#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "base/posixio.h"
 
 namespace kelm {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+using namespace std::chrono_literals;
 
-// The file a replacement really writes: a symbolic link is followed to its end, so that the
-// link stays and the file it names gets the new content.  A link that leads nowhere yet
-// names the file to create; a loop of links is an error.
-int ResolveTarget(const std::string& path, std::string& target) {
-    fs::path current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(current, ec)) {
-            target = current.string();
-            return 0;
-        }
-        const fs::path next = fs::read_symlink(current, ec);
-        if (ec) return ec.value() != 0 ? ec.value() : EIO;
-        // A relative link leads from the folder it lies in.
-        current = next.is_absolute() ? next : current.parent_path() / next;
-    }
-    return ELOOP;
-}
+// A temporary file nobody has written for this long belongs to no save that is still
+// running: a save writes its file in one go.
+constexpr auto kStaleTemporary = 1h;
+constexpr int kMaxLinkHops = 40;
+// How long a save waits for another one in the same folder, and how often it looks.
+constexpr auto kLockWait = 10s;
+constexpr auto kLockPoll = 10ms;
+
+int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
 
 // Whether the file at the path may be replaced: missing, or a regular file that we may
 // write and that has a write bit in its mode.
@@ -52,101 +42,218 @@ int CheckReplaceable(const std::string& file, struct stat& old, bool& exists) {
     return 0;
 }
 
-// Creates a file of a fresh name "<base>.tmp<letters>" beside the base through `create`,
-// which returns 0, EEXIST when the name is taken, or another errno value.  Two programs
-// saving the same file at once never share a temporary file.
-int CreateUnique(const std::string& base, std::string& name,
-                 const std::function<int(const std::string&)>& create) {
-    static std::uint64_t counter = 0;
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t seed = static_cast<std::uint64_t>(
-                                 std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                             (static_cast<std::uint64_t>(::getpid()) << 32) ^
-                             (++counter * 0x9E3779B97F4A7C15u);
-        std::string suffix;
-        for (int i = 0; i < 6; ++i) {
-            suffix += kLetters[seed % 36];
-            seed /= 36;
+// The names of the extended attributes of the file; empty where it has none or the file
+// system keeps none.
+std::vector<char> AttributeNames(int fd) {
+    for (;;) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size <= 0) return {};
+        std::vector<char> names(static_cast<std::size_t>(size));
+        const ssize_t got = ::flistxattr(fd, names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return names;
         }
-        name = base + ".tmp" + suffix;
-        const int result = create(name);
-        if (result != EEXIST) return result;
+        if (errno != ERANGE) return {};  // ERANGE: one was added meanwhile; ask again
     }
-    return EEXIST;
 }
 
-int WriteAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? ErrnoOr(EIO) : EIO;
-        done += static_cast<std::size_t>(n);
+// An attribute that cannot be set for a reason that says nothing about the disk: one only
+// root may set, a kind the file system does not keep, one that is not there any more.
+bool AttributeMayBeLeft(int error) {
+    return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP ||
+           error == EINVAL || error == ENODATA || error == ERANGE;
+}
+
+// Copies the extended attributes of one open file to another: a user's own ones, and the
+// POSIX ACL, through which a file is shared with more people than its group.  Only a real
+// failure of the disk (no space for them, an I/O error) is reported.
+int CopyAttributes(int from, int to) {
+    const std::vector<char> names = AttributeNames(from);
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size();) {
+        const char* name = names.data() + at;
+        at += std::string_view(name).size() + 1;
+        ssize_t size = ::fgetxattr(from, name, nullptr, 0);
+        if (size < 0) continue;
+        value.resize(static_cast<std::size_t>(size));
+        size = ::fgetxattr(from, name, value.data(), value.size());
+        if (size < 0) continue;
+        if (::fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) != 0 &&
+            !AttributeMayBeLeft(errno)) {
+            return ErrnoOr(EIO);
+        }
     }
     return 0;
 }
 
-// Makes a rename in the folder last.  Some file systems cannot sync a folder; the file is
-// in place by then, so a failure here is no failure of the replacement.
-void SyncFolderOf(const std::string& file) {
-    fs::path folder = fs::path(file).parent_path();
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+// Gives the new file `to` what the old one `old` (open as `from`) has besides its bytes:
+// owner and group as far as the system lets us, then the mode, then the attributes.
+int TakeOverMetadata(const struct stat& old, int from, int to) {
+    struct stat now {};
+    if (::fstat(to, &now) != 0) return ErrnoOr(EIO);
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
+        // Only root may give a file away.  Anyone may give their own file to a group they
+        // are a member of, which keeps a group-shared file shared; otherwise the group
+        // quietly stays as the folder gave it.
+        if (::fchown(to, old.st_uid, old.st_gid) != 0 && now.st_gid != old.st_gid) {
+            [[maybe_unused]] const int ignored = ::fchown(to, static_cast<uid_t>(-1), old.st_gid);
+        }
+    }
+    // After the owner, since changing it may clear set-id bits, which the mode restores.
+    if (::fchmod(to, old.st_mode & 07777) != 0) return ErrnoOr(EIO);
+    return from >= 0 ? CopyAttributes(from, to) : 0;
 }
 
 }  // namespace
 
+int ResolveLinks(const std::string& path, std::string& target) {
+    std::string current = path;
+    for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            target = current;
+            return 0;
+        }
+        std::string next(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), next.data(), next.size());
+        if (n < 0) return ErrnoOr(EIO);
+        if (static_cast<std::size_t>(n) >= next.size()) return ENAMETOOLONG;  // grew meanwhile
+        next.resize(static_cast<std::size_t>(n));
+        // A relative link leads from the folder it lies in.
+        current = !next.empty() && next.front() == '/'
+                      ? next
+                      : posixio::JoinPath(posixio::SplitPath(current).folder, next);
+    }
+    return ELOOP;
+}
+
 FileReplacement::FileReplacement(const std::string& path, std::string_view content) {
-    error_ = ResolveTarget(path, target_);
-    if (error_ == 0) Prepare(content);
+    const int error = ResolveLinks(path, target_);
+    if (error != 0) {
+        Fail(Step::Target, error);
+        return;
+    }
+    Prepare(content);
+}
+
+void FileReplacement::Fail(Step step, int error) {
+    if (error_ != 0) return;
+    error_ = error;
+    step_ = step;
 }
 
 void FileReplacement::Prepare(std::string_view content) {
     struct stat old {};
     bool exists = false;
-    error_ = CheckReplaceable(target_, old, exists);
-    if (error_ != 0) return;
+    if (const int error = CheckReplaceable(target_, old, exists); error != 0) {
+        Fail(Step::Target, error);
+        return;
+    }
+    posixio::RemoveStaleTemporaries(target_, kStaleTemporary);
 
     int fd = -1;
-    error_ = CreateUnique(target_, temp_, [&fd](const std::string& name) {
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        return fd >= 0 ? 0 : ErrnoOr(EIO);
-    });
-    if (error_ != 0) {
-        temp_.clear();  // nothing was created
+    if (const int error = posixio::OpenTemporary(target_, 0666, temp_, fd); error != 0) {
+        Fail(Step::Folder, error);
         return;
     }
     if (exists) {
-        // The owner first: changing it may clear set-id bits, which the mode then restores.
-        // Only root may give a file away, so for anyone else this quietly stays as it is.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+        // The old file's attributes need it open; one we may write but not read (rare) keeps
+        // only its owner and mode.
+        const int from = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (const int error = TakeOverMetadata(old, from, fd); error != 0) {
+            Fail(Step::Write, error);
         }
-        if (::fchmod(fd, old.st_mode & 07777) != 0) error_ = ErrnoOr(EIO);
+        if (from >= 0) ::close(from);
     }
-    if (error_ == 0) error_ = WriteAll(fd, content);
-    if (error_ == 0 && ::fsync(fd) != 0) error_ = ErrnoOr(EIO);
+    if (error_ == 0) {
+        if (const int error = posixio::WriteAll(fd, content); error != 0) Fail(Step::Write, error);
+    }
+    if (error_ == 0 && ::fsync(fd) != 0) Fail(Step::Write, ErrnoOr(EIO));
     // Whatever close() reports, the descriptor is gone; an error may mean lost data.
-    if (::close(fd) != 0 && error_ == 0) error_ = ErrnoOr(EIO);
+    if (::close(fd) != 0) Fail(Step::Write, ErrnoOr(EIO));
 }
 
 FileReplacement::~FileReplacement() {
     if (!temp_.empty()) ::unlink(temp_.c_str());
+    if (lock_ >= 0) ::close(lock_);  // which releases the lock
+}
+
+int FileReplacement::Lock() {
+    if (error_ != 0 || locked_) return error_;
+    locked_ = true;
+    lock_ = ::open(posixio::SplitPath(target_).folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock_ < 0) return 0;  // a folder we may not read: saved into without the lock
+    const auto giveUp = std::chrono::steady_clock::now() + kLockWait;
+    while (::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
+            // No locks on this file system: as without the lock.
+            ::close(lock_);
+            lock_ = -1;
+            return 0;
+        }
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            Fail(Step::Commit, EAGAIN);
+            return error_;
+        }
+        std::this_thread::sleep_for(kLockPoll);
+    }
+    return 0;
 }
 
 int FileReplacement::Commit() {
-    if (error_ != 0) return error_;
+    if (Lock() != 0) return error_;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        error_ = ErrnoOr(EIO);
+        Fail(Step::Commit, ErrnoOr(EIO));
         return error_;  // the destructor removes the temporary file
     }
     temp_.clear();
-    SyncFolderOf(target_);
+    posixio::SyncFolder(posixio::SplitPath(target_).folder);
     return 0;
+}
+
+std::string FailureReason(const FileReplacement& replacement) {
+    const std::string folder = posixio::SplitPath(replacement.Target()).folder;
+    const auto quoted = [](const std::string& path) { return "«" + path + "»"; };
+    switch (replacement.Error()) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return "на диске недостаточно места";
+        case EACCES:
+        case EPERM:
+            if (replacement.FailedStep() == FileReplacement::Step::Target) {
+                return "файл защищён от записи";
+            }
+            return "нет прав на запись в папку " + quoted(folder);
+        case EROFS:
+            return "папка " + quoted(folder) + " только для чтения";
+        case ENOTDIR: {
+            // The nearest part of the folder's path that is there is the one that is no
+            // folder.
+            std::string part = folder;
+            struct stat st {};
+            while (::stat(part.c_str(), &st) != 0 && part != posixio::SplitPath(part).folder) {
+                part = posixio::SplitPath(part).folder;
+            }
+            return quoted(part) + " — не папка";
+        }
+        case ENOENT:
+            return "папка " + quoted(folder) + " не найдена";
+        case EISDIR:
+            return "под этим именем уже есть папка";
+        case EINVAL:
+            return "под этим именем уже есть не обычный файл";
+        case ELOOP:
+            return "ссылки на файл ведут по кругу";
+        case ENAMETOOLONG:
+            return "слишком длинное имя файла";
+        case EAGAIN:
+            return "файл в это время сохраняет другая программа";
+        default:
+            return "ошибка записи на диск (код " + std::to_string(replacement.Error()) + ")";
+    }
 }
 
 int ReplaceFile(const std::string& path, std::string_view content) {
@@ -156,41 +263,26 @@ int ReplaceFile(const std::string& path, std::string_view content) {
 
 int KeepCopy(const std::string& file, const std::string& copy) {
     std::string partial;
-    int error = CreateUnique(copy, partial, [&file](const std::string& name) {
-        if (::link(file.c_str(), name.c_str()) == 0) return 0;
-        if (errno == EEXIST || errno == ENOENT) return errno;
-        // No hard links here (or none across this boundary): copy the bytes.
-        const int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0) return ErrnoOr(EIO);
-        const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out < 0) {
-            const int code = ErrnoOr(EIO);
-            ::close(in);
-            return code;
-        }
-        int result = 0;
-        char buffer[64 * 1024];
-        for (;;) {
-            const ssize_t n = ::read(in, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) result = ErrnoOr(EIO);
-            if (n <= 0) break;
-            result = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n)));
-            if (result != 0) break;
-        }
-        if (result == 0 && ::fsync(out) != 0) result = ErrnoOr(EIO);
-        if (::close(out) != 0 && result == 0) result = ErrnoOr(EIO);
-        ::close(in);
-        if (result != 0) ::unlink(name.c_str());
-        return result;
+    int error = posixio::CreateTemporary(file, partial, [&file](const std::string& name) {
+        return ::link(file.c_str(), name.c_str()) == 0 ? 0 : ErrnoOr(EIO);
     });
-    if (error != 0) return error;
+    if (error == ENOENT || error == EEXIST) return error;
+    if (error != 0) {
+        // No hard links here, or none allowed to us (a file of another user where the system
+        // protects hard links): the bytes are copied, into a file as private as the file.
+        error = posixio::CopyToTemporary(file, file, 0600, partial, [](int from, int to) {
+            struct stat old {};
+            if (::fstat(from, &old) != 0) return ErrnoOr(EIO);
+            return TakeOverMetadata(old, from, to);
+        });
+        if (error != 0) return error;
+    }
     if (::rename(partial.c_str(), copy.c_str()) != 0) {
         error = ErrnoOr(EIO);
         ::unlink(partial.c_str());
         return error;
     }
-    SyncFolderOf(copy);
+    posixio::SyncFolder(posixio::SplitPath(copy).folder);
     return 0;
 }
 

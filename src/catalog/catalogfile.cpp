@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string_view>
 
 #include "base/contenthash.h"
@@ -16,7 +14,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/numtext.h"
-#include "base/safefile.h"
+#include "base/versionedsave.h"
 #include "catalog/textfile.h"
 
 namespace kelm {
@@ -27,15 +25,6 @@ constexpr std::string_view kRowsLine = "Riads";
 constexpr std::string_view kPairsLine = "Paras";
 constexpr std::string_view kTyresLine = "Koless";
 constexpr std::string_view kRecordLine = "_";
-
-// Paths whose last load did not read the whole file.  Saving over such a file would
-// throw away the records after the point where the load stopped, so the first save
-// afterwards keeps the old file as "<path>.bak".  Keyed by the path as the callers pass
-// it; a later complete load or a successful save clears the mark.
-std::set<std::string>& IncompleteLoads() {
-    static std::set<std::string> paths;
-    return paths;
-}
 
 // Feeds the lines of the catalog file into the catalog.  Each kind has at most one
 // record under construction, owned here and designated by the catalog's current
@@ -195,31 +184,6 @@ std::string CatalogText(const Catalog& catalog) {
     return text;
 }
 
-// What this program last read from or wrote to each catalog path: the version it knows.
-// When the file holds something else at the next save, another program (another copy of
-// Kelm, most likely) has written it meanwhile, and saving over it would silently undo that
-// program's edits.  A path whose content could not be told (the load could not open or read
-// it) has no entry and is not judged.
-//
-// The bytes are compared through a hash rather than by size and modification time: two
-// saves within the file system's clock step, or one that keeps the size, would look
-// unchanged by time and size alone.
-std::map<std::string, FileVersion>& KnownVersions() {
-    static std::map<std::string, FileVersion> versions;
-    return versions;
-}
-
-// Whether the file now holds something other than the version this program knows, so
-// that it has to be kept before the save replaces it.  A file that is gone has nothing to
-// keep; one that cannot be read now counts as changed, to be on the safe side.
-bool ChangedBehindOurBack(const std::string& path) {
-    const auto known = KnownVersions().find(path);
-    if (known == KnownVersions().end()) return false;
-    const std::optional<FileVersion> now = ReadFileVersion(path);
-    if (now && !now->exists) return false;
-    return !now || *now != known->second;
-}
-
 std::string ChangedMessage(const std::string& backup) {
     return "Файл каталога был изменён другой программой. Его прежнее содержимое сохранено в "
            "файле " +
@@ -236,8 +200,9 @@ bool CheckIO() {
 
 void LoadCatalog(Catalog& catalog, const std::string& path) {
     catalog.ClearCatalog();
-    IncompleteLoads().insert(path);  // until the last line has been read
-    KnownVersions().erase(path);     // until we know what the file holds
+    // Until the last line has been read, the load counts as incomplete, and until the file
+    // has been read, its version as unknown.
+    NoteFileLoad(path, std::nullopt, false);
 
     TextReader in;
     in.Open(path);
@@ -246,15 +211,13 @@ void LoadCatalog(Catalog& catalog, const std::string& path) {
         // program.
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
-            KnownVersions().insert_or_assign(path, FileVersion::Missing());
+            NoteFileLoad(path, FileVersion::Missing(), false);
         }
     }
     if (CheckIO()) throw SilentAbort();
 
     // What the file held, also when a bad number ends the load early.
-    const auto remember = [&] {
-        if (auto version = in.WholeFileVersion()) KnownVersions().insert_or_assign(path, *version);
-    };
+    std::optional<FileVersion> version;
     {
         CatalogReader reader(catalog);
         std::string line;
@@ -265,50 +228,28 @@ void LoadCatalog(Catalog& catalog, const std::string& path) {
                 reader.Take(line);
             }
         } catch (const ConvertError&) {
-            remember();
+            NoteFileLoad(path, in.WholeFileVersion(), false);
             throw;
         }
     }
     // A failing end-of-file test is reported, but the load keeps what it has read.
     const bool readToTheEnd = !CheckIO();
-    remember();
+    version = in.WholeFileVersion();
+    NoteFileLoad(path, version, false);
     in.Close();
     if (CheckIO()) throw SilentAbort();
-    if (readToTheEnd) IncompleteLoads().erase(path);
+    if (readToTheEnd) NoteFileLoad(path, version, true);
 }
 
 void SaveCatalog(Catalog& catalog, const std::string& path) {
     // The new catalog takes the old file's place only when every line has reached the disk:
-    // a failed save leaves the old file whole.
-    const std::string text = CatalogText(catalog);
-    FileReplacement replacement(path, text);
-    int error = replacement.Error();
-
-    // The old file is kept before it is replaced when the last load did not read all of it,
-    // or when another program has changed it since we last read or wrote it.  (Through a
-    // symbolic link the backup goes beside the file the link leads to.)
-    const bool changed = error == 0 && ChangedBehindOurBack(path);
-    const std::string backup = replacement.Target() + ".bak";
-    bool keptChanged = false;
-    if (error == 0 && (changed || IncompleteLoads().contains(path))) {
-        error = KeepCopy(replacement.Target(), backup);
-        if (error == ENOENT) error = 0;  // no old file, nothing to keep
-        if (error == 0 && changed) {
-            keptChanged = true;
-            // That version is safe now; a failure below must not keep it twice or tell of
-            // it twice.
-            if (auto now = ReadFileVersion(backup)) KnownVersions().insert_or_assign(path, *now);
-        }
+    // a failed save leaves the old file whole.  The old file is kept as a backup first when
+    // the last load did not read all of it, or when another program has changed it since.
+    const VersionedSaveResult saved = SaveVersionedFile(path, CatalogText(catalog));
+    if (saved.backupReason == BackupReason::ChangedOnDisk) {
+        AppMessages().ShowMessage(ChangedMessage(saved.backup), AppTitle(), MessageIcon::None);
     }
-    if (error == 0) error = replacement.Commit();
-    if (error == 0) {
-        IncompleteLoads().erase(path);
-        KnownVersions().insert_or_assign(path, FileVersion::Of(text));
-    }
-    if (keptChanged) {
-        AppMessages().ShowMessage(ChangedMessage(backup), AppTitle(), MessageIcon::None);
-    }
-    if (error != 0) SetIOError(error);
+    if (saved.error != 0) SetIOError(saved.error);
     CheckIO();  // one message for the whole save, whatever failed
 }
 

@@ -17,24 +17,22 @@ bool CheckIO();
 // in the catalog.  Numbers are read with either "," or "." as the decimal separator, so
 // a file written under other regional settings still loads.
 //
-// The module remembers, per path, a load that did not read the whole file (it could not
-// be opened or read, or a number could not be read).  The next SaveCatalog to that path
-// first keeps the old file as "<path>.bak", replacing an older one, so the records the
-// load never reached are not lost.  (Through a symbolic link, both the new file and the
-// backup go beside the file the link leads to, and the link stays.)
+// Each load is noted for the next save (NoteFileLoad, base/versionedsave.h): the version
+// of the file's bytes, and whether the load read the whole file (it could be opened and
+// read, and every number could be read).  After an incomplete load the next SaveCatalog to
+// that path first keeps the old file as "<path>.bak", so the records the load never reached
+// are not lost.
 void LoadCatalog(Catalog& catalog, const std::string& path);
 
 // Writes the whole catalog to the file, numbers with the user's decimal separator.
-// Always returns normally.  The file is replaced in one step (FileReplacement,
-// base/safefile.h), so a failed save leaves the old file untouched, and a catalog marked
-// read-only is not replaced; a failure is reported by one CheckIO message for the whole
-// save.
+// Always returns normally.  The file is replaced in one step (SaveVersionedFile,
+// base/versionedsave.h), so a failed save leaves the old file untouched, and a catalog
+// marked read-only is not replaced; a failure is reported by one CheckIO message for the
+// whole save.
 //
-// The module also remembers, per path, the version of the file it last loaded or saved
-// (its bytes' hash; "no file" counts as a version).  When the file holds something else at
-// the next save, another program (a second copy of Kelm) has written it meanwhile: that
-// version is first kept as "<path>.bak", as after an incomplete load, and one message says
-// so and names the backup.
+// When the file holds something other than the version last loaded or saved, another
+// program (a second copy of Kelm) has written it meanwhile: that version is first kept as
+// "<path>.bak", as after an incomplete load, and one message says so and names the backup.
 void SaveCatalog(Catalog& catalog, const std::string& path);
 
 }  // namespace kelm

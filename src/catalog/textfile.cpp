@@ -1,10 +1,10 @@
 #include "catalog/textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "base/posixio.h"
 
 namespace kelm {
 
@@ -35,18 +35,10 @@ void TextReader::Open(const std::string& path) {
     pos_ = len_ = 0;
     ended_ = failed_ = false;
     hash_ = ContentHash();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        SetIOError(errno);
-        return;
-    }
-    // Linux opens a directory for reading; reading it fails only later, and then the
-    // failure would look like a short file instead of a file that is not there.
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        SetIOError(S_ISDIR(st.st_mode) ? EISDIR : errno);
-        ::close(fd_);
-        fd_ = -1;
+    // Only a regular file: Linux opens a directory for reading, and reading it would fail
+    // only later, looking like a short file instead of a file that is not there.
+    if (const int error = posixio::OpenRegular(path, fd_); error != 0) {
+        SetIOError(error);
         return;
     }
     buffer_.resize(kBufferSize);
@@ -54,21 +46,18 @@ void TextReader::Open(const std::string& path) {
 
 bool TextReader::Fill() {
     pos_ = len_ = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-        if (n > 0) {
-            len_ = static_cast<std::size_t>(n);
-            hash_.Add(buffer_.data(), len_);
-            return true;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            SetIOError(errno);
-            failed_ = true;
-        }
-        ended_ = true;
-        return false;
+    const ssize_t n = posixio::ReadSome(fd_, buffer_.data(), buffer_.size());
+    if (n > 0) {
+        len_ = static_cast<std::size_t>(n);
+        hash_.Add(buffer_.data(), len_);
+        return true;
     }
+    if (n < 0) {
+        SetIOError(errno);
+        failed_ = true;
+    }
+    ended_ = true;
+    return false;
 }
 
 bool TextReader::EofAtBufferEnd() {
@@ -116,20 +105,16 @@ void TextReader::ReadLine(std::string& line) {
 
 std::optional<FileVersion> TextReader::WholeFileVersion() {
     if (fd_ < 0 || failed_) return std::nullopt;
-    // The rest goes through the buffer without being parsed: the lines are done with.  A
+    // The rest is read without being parsed: the lines are done with.  A
     // failure here only leaves the version unknown; the load itself has what it read.
     pos_ = len_ = 0;
     ended_ = true;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-        if (n > 0) {
-            hash_.Add(buffer_.data(), static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            return FileVersion::Of(hash_);
-        } else if (errno != EINTR) {
-            return std::nullopt;
-        }
-    }
+    const int error = posixio::ReadEach(fd_, [this](const char* data, std::size_t size) {
+        hash_.Add(data, size);
+        return 0;
+    });
+    if (error != 0) return std::nullopt;
+    return FileVersion::Of(hash_);
 }
 
 void TextReader::Close() {

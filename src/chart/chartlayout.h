@@ -3,21 +3,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/colors.h"
+#include "chart/plot.h"
 #include "chart/series.h"
 
 // The geometry of the chart panel without any drawing facility: margins, axis scales and
-// their labels, label boxes, the zoom gesture and the printed rectangle.  Pixels here are
-// the chart's own layout units: the panel's pixels on screen, scaled as a whole on paper.
+// their labels, label boxes, markers, the legend, the zoom gesture and the printed
+// rectangle.  Pixels here are the chart's own layout units: the panel's pixels on screen,
+// scaled as a whole on paper.
 
 namespace kelm {
 
 // Axis ranges of the chart, in data units.
 struct AxisRanges {
-    double xMin = 0, xMax = 0;  // road speed, bottom axis
-    double yMin = 0, yMax = 0;  // engine speed, left axis
+    double xMin = 0, xMax = 0;    // bottom axis (the shift chart's road speed)
+    double yMin = 0, yMax = 0;    // left axis (the shift chart's engine speed)
+    double y2Min = 0, y2Max = 0;  // right axis; both 0 on a chart without one
     bool operator==(const AxisRanges&) const = default;
 };
 
@@ -57,20 +61,40 @@ class TextMeasure {
     virtual double LineHeight() const = 0;
 };
 
-// Where everything goes for one panel size and one pair of axis ranges.
+// Where everything goes for one panel size and one set of axis ranges.
 struct ChartGeometry {
     PixelRect area;    // the panel minus its margins
     PixelRect series;  // what remains once the axes' labels and titles have their room
     AxisScale x, y;
-    std::vector<double> xTicks, yTicks;  // values that carry an axis label
-    AxisRanges Ranges() const { return {x.min, x.max, y.min, y.max}; }
+    // The right axis, over the same pixels as the left one; only when hasY2.
+    AxisScale y2;
+    bool hasY2 = false;
+    std::vector<double> xTicks, yTicks, y2Ticks;       // values that carry an axis label
+    int xDecimals = 0, yDecimals = 0, y2Decimals = 0;  // of those labels (TickLabel)
+    std::optional<PixelRect> legend;                   // the legend's box, when the plot has one
+    // The caption box of each of the plot's markers (same index); none where the marker
+    // has no caption or stands out of view.
+    std::vector<std::optional<PixelRect>> markerCaptions;
+    AxisRanges Ranges() const { return {x.min, x.max, y.min, y.max, y2.min, y2.max}; }
 };
 
 // Smallest and largest x and y over the points of all series; nothing without points.
 std::optional<AxisRanges> DataRanges(const ShiftChart& chart);
 
-// An axis of no extent (e.g. only the origin) cannot be mapped: it is widened upwards by one.
-AxisRanges Widened(AxisRanges r);
+// The smallest and largest finite value of each axis over the plot's points (a point with
+// a NaN or infinite coordinate counts for neither axis); nothing where no point has one.
+struct ValueExtent {
+    double min = 0, max = 0;
+    bool operator==(const ValueExtent&) const = default;
+};
+struct PlotExtents {
+    std::optional<ValueExtent> x, y, y2;
+};
+PlotExtents DataExtents(const Plot& plot);
+
+// An axis of no extent (e.g. only the origin) cannot be mapped: it is widened upwards by
+// one; the right axis only where the chart has one.
+AxisRanges Widened(AxisRanges r, bool rightAxis = false);
 
 // The axes of a chart without points: the road and engine speeds of an ordinary car, so
 // that an empty chart still reads as a shift chart waiting for its curves.
@@ -81,21 +105,32 @@ constexpr AxisRanges kEmptyChartRanges{0, 200, 0, 8000};
 // found) that axis spans as much as in kEmptyChartRanges, from the points' value up.
 AxisRanges AutomaticRanges(const ShiftChart& chart);
 
+// The same rule for any plot, each axis with its own empty range; an axis that asks for
+// it reaches to zero.  The right axis stays 0 to 0 on a plot without one.
+AxisRanges AutomaticRanges(const Plot& plot);
+
 // The panel minus its margins: left 2 %, right 3 % of the width, top 5 %, bottom 2 % of
 // the height, each rounded to the nearest pixel.
 PixelRect PlottingArea(double width, double height);
 
-// Step between axis labels: 1, 2 or 5 times a power of ten, never below 1 (the labels are
-// whole numbers), so that a range of `range` gets at most about `maxLabels` labels.
-double TickStep(double range, double maxLabels);
+// Step between axis labels: 1, 2 or 5 times a power of ten, never below 10^-decimals
+// (whole numbers by default), so that a range of `range` gets at most about `maxLabels`
+// labels.
+double TickStep(double range, double maxLabels, int decimals = 0);
 // The multiples of `step` from min to max.
 std::vector<double> TickValues(double min, double max, double step);
+// The decimals a label needs to show multiples of `step`, at most maxDecimals.
+int TickDecimals(double step, int maxDecimals);
+// An axis label: "#,##0" with the user's thousands separator, and with `decimals` > 0
+// that many decimals after the user's decimal separator.
+std::string TickLabel(double value, int decimals);
 
-// Lays the chart out in a panel of width x height pixels.
+// Lays the chart out in a panel of width x height pixels: the plot's axes (their decimals,
+// a right axis), its legend and its markers' captions.  The default plot has the two whole-
+// number axes of the shift chart and nothing else.
 ChartGeometry LayOutChart(double width, double height, const AxisRanges& ranges,
-                          const TextMeasure& text);
+                          const TextMeasure& text, const Plot& plot = {});
 
-// Text of an axis label or a point label: "#,##0" with the user's thousands separator.
 // The lines of a bottom-axis label or a shift-speed label: broken at every plain space.
 std::vector<std::string> SplitAtSpaces(std::string_view text);
 
@@ -110,11 +145,24 @@ bool InView(const AxisRanges& r, ChartPoint p);
 // on the point, its lower edge kLabelOffset above it.
 PixelRect LabelBox(double px, double py, double textWidth, std::size_t lines, double lineHeight);
 
+// The runs of consecutive points whose coordinates are both finite, as [first, last)
+// index pairs: the pieces of a line that a NaN point breaks.
+std::vector<std::pair<std::size_t, std::size_t>> FiniteRuns(const std::vector<ChartPoint>& points);
+
+// The legend: rows of one text line each, a line sample before the text, in a padded box.
+constexpr double kLegendSample = 24;  // length of the line sample
+constexpr double kLegendPadding = 4;  // inside the box, and between sample and text
+constexpr double kLegendInset = 8;    // from the axes
+// The legend's size for its entries.
+std::pair<double, double> LegendSize(const std::vector<LegendEntry>& entries,
+                                     const TextMeasure& text);
+
 // What a left-button drag from (x0, y0) to (x1, y1) asks for.
 enum class DragAction { None, Zoom, Unzoom };
 DragAction ClassifyDrag(double x0, double y0, double x1, double y1);
 
-// The value ranges under a rectangle dragged right and down from (x0, y0) to (x1, y1).
+// The value ranges under a rectangle dragged right and down from (x0, y0) to (x1, y1),
+// the right axis' too where the chart has one.
 AxisRanges RangesUnder(const ChartGeometry& g, double x0, double y0, double x1, double y1);
 
 // The printed rectangle on a page of the given size in dots: 15 % margins on every side,

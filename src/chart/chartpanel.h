@@ -9,8 +9,10 @@
 #include <utility>
 
 #include "chart/chartlayout.h"
+#include "chart/plot.h"
 #include "chart/series.h"
 
+class QKeySequence;
 class QMenu;
 class QPainter;
 class QPrinter;
@@ -42,7 +44,9 @@ class SaveFileDialog {
                          const QStringList& filters, QString& filter) = 0;
 };
 
-// The real one: QFileDialog, which asks before it replaces a file.
+// The real one: QFileDialog, which adds the chosen filter's extension to a name typed
+// without one.  It does not ask before it replaces a file: the panel does (SaveAs1Click),
+// under the name it really writes.
 class QtSaveFileDialog : public SaveFileDialog {
   public:
     QString Exec(QWidget* parent, const QString& caption, const QString& directory,
@@ -52,12 +56,35 @@ class QtSaveFileDialog : public SaveFileDialog {
 // The kinds of file the chart is saved as.
 enum class PictureFormat { Png, Svg, Pdf };
 
-// Chart1: draws the fourteen series of the shift chart, zooms with the mouse, copies itself
-// to the clipboard and prints.  It does not own the series; it repaints on their changes.
+// A chart on a panel: the shift chart (Chart1) or any `Plot` a window describes (see
+// chart/plot.h).  Both are drawn by the one routine below, for the screen, the clipboard,
+// a file and the printer; every panel zooms with the mouse (drag right and down to zoom,
+// any other way to undo), has the context menu "Копировать" / "Печать...", copies itself to
+// the clipboard (SVG and PNG), prints one landscape page within 15 % margins and saves
+// itself as PNG, SVG or PDF.  It does not own what it draws; it repaints on its changes.
+//
+// A window with a chart of its own:
+//
+//     PlotModel model_;                            // declared before the panel pointer
+//     ChartPanel* chart = new ChartPanel(model_, this);
+//     chart->setObjectName("ChartRazgon");        // the print job's and the SVG's title
+//     // The window's own keys, if it wants them shown in the panel's menu:
+//     chart->SetMenuShortcuts(QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence());
+//     connect(copyAction, &QAction::triggered, chart, &ChartPanel::N1Click);
+//     connect(printAction, &QAction::triggered, chart, &ChartPanel::Print1Click);
+//     connect(saveAction, &QAction::triggered, chart, &ChartPanel::SaveAs1Click);
+//     model_.Set(MakeMyPlot(figures));            // whenever the figures change
+//
+// The model must outlive the panel, or the panel be deleted first.
 class ChartPanel : public QFrame {
     Q_OBJECT
   public:
+    // Chart1, the shift chart of the fourteen series: its name, its hint "Красиво, да ?"
+    // and Ctrl+C / Ctrl+P shown in its menu (the main window holds the live keys).
     explicit ChartPanel(ShiftChart& chart, QWidget* parent = nullptr);
+    // A panel of the model's plot; no name, no hint and no keys shown in its menu until
+    // the window gives them.
+    explicit ChartPanel(PlotModel& plot, QWidget* parent = nullptr);
     ~ChartPanel() override;
 
     // The one drawing routine, for the screen, the clipboard picture and the printer page.
@@ -73,11 +100,14 @@ class ChartPanel : public QFrame {
     // Print without the dialog, on a printer already set up (used by Print1Click).
     void PrintChart(QPrinter& printer);
 
-    // File name dialog, then SavePicture (the "Сохранить как..." command).
+    // File name dialog, then SavePicture (the "Сохранить как..." command).  A file of the
+    // final name (PictureTarget) that exists is replaced only when the user says so; "No"
+    // goes back to the dialog.
     void SaveAs1Click();
     // The chart as a file: PNG and SVG at the panel's size (PNG at the screen's pixel
-    // density), PDF as one landscape page laid out like the printout.  Written to a
-    // temporary file renamed into place; a failure throws KelmError with the reason.
+    // density), PDF as one landscape page laid out like the printout.  Written through the
+    // one safe file replacement (base/safefile.h); a failure throws KelmError with the
+    // reason in Russian.
     void SavePicture(const QString& path, PictureFormat format);
     // The SVG picture of the chart at the given size, as the clipboard gets it.
     QByteArray SvgPicture(const QSize& size);
@@ -93,8 +123,12 @@ class ChartPanel : public QFrame {
     QPrinter& Printer();
 
     QMenu* PMChart1() const;  // pop-up menu: N1 "Копировать", N4 "Печать..."
+    // The keys the menu shows beside its two items (empty: none).  They only show: the
+    // window that holds the panel decides which keys work, and wires them itself.
+    void SetMenuShortcuts(const QKeySequence& copy, const QKeySequence& print);
 
     bool Zoomed() const;
+    void Unzoom();                     // back to the automatic ranges
     AxisRanges CurrentRanges() const;  // what the axes show now
     // The layout on screen at the panel's present size.
     ChartGeometry ScreenGeometry() const;
@@ -107,6 +141,8 @@ class ChartPanel : public QFrame {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    void Build();  // what every panel has: frame, cursor, menu
+
     struct Impl;
     std::unique_ptr<Impl> d;
     SaveFileDialog* saveDialog_ = nullptr;

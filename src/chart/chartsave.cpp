@@ -1,27 +1,26 @@
 // Saving the chart to a file: the "Сохранить как..." command of the chart panel.
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <cmath>
+#include <string_view>
 
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/posixio.h"
+#include "base/safefile.h"
 #include "chart/chartpanel.h"
 
 namespace kelm {
-
-QString QtSaveFileDialog::Exec(QWidget* parent, const QString& caption, const QString& directory,
-                               const QStringList& filters, QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, directory,
-                                        filters.join(QStringLiteral(";;")), &filter);
-}
 
 namespace {
 
@@ -38,25 +37,41 @@ constexpr Kind kKinds[] = {
                         .toStdString());
 }
 
-// Why a file could not be written, in the user's language: Qt's own reasons are the
-// system's English texts.
-QString SaveFailureReason(const QSaveFile& file, const QString& path) {
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (!folder.exists()) return QStringLiteral("папка «%1» не найдена").arg(folder.filePath());
-    if (!folder.isDir()) return QStringLiteral("«%1» — не папка").arg(folder.filePath());
-    if (QFileInfo(path).isDir()) return QStringLiteral("под этим именем уже есть папка");
-    switch (file.error()) {
-        case QFileDevice::ResourceError:
-            return QStringLiteral("на диске недостаточно места");
-        case QFileDevice::PermissionsError:
-        case QFileDevice::OpenError:
-            return QStringLiteral("нет прав на запись в папку «%1»").arg(folder.filePath());
-        default:
-            return QStringLiteral("ошибка записи на диск");
-    }
+// The kind a filter of PictureFilters stands for (the first for any other text).
+const Kind& KindOf(const QString& filter) {
+    return kKinds[std::max<qsizetype>(0, ChartPanel::PictureFilters().indexOf(filter))];
+}
+
+// Asks before a file is replaced (a link that leads nowhere yet counts: its file would be
+// made), naming it as the user sees it in the folder.
+bool MayReplace(const QString& path) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0) return true;
+    return AppMessages().AskYesNo(
+        "Файл «" + posixio::SplitPath(file).name + "» уже существует.\nЗаменить его?",
+        "Сохранить график");
 }
 
 }  // namespace
+
+QString QtSaveFileDialog::Exec(QWidget* parent, const QString& caption, const QString& directory,
+                               const QStringList& filters, QString& filter) {
+    QFileDialog dialog(parent, caption, directory, filters.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the chosen filter's.  The panel asks before it
+    // replaces a file, under the name it really writes, so the dialog does not ask too.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const auto follow = [&dialog](const QString& chosen) {
+        dialog.setDefaultSuffix(QLatin1String(KindOf(chosen).extension));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    dialog.selectNameFilter(filter);
+    follow(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    filter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().front();
+}
 
 QStringList ChartPanel::PictureFilters() {
     return {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("Рисунок SVG (*.svg)"),
@@ -69,9 +84,7 @@ std::pair<QString, PictureFormat> ChartPanel::PictureTarget(const QString& typed
     for (const Kind& k : kKinds) {
         if (suffix == QLatin1String(k.extension)) return {typed, k.format};
     }
-    const QStringList filters = PictureFilters();
-    const qsizetype chosen = std::max<qsizetype>(0, filters.indexOf(filter));
-    const Kind& k = kKinds[chosen];
+    const Kind& k = KindOf(filter);
     return {typed + QLatin1Char('.') + QLatin1String(k.extension), k.format};
 }
 
@@ -85,12 +98,21 @@ void ChartPanel::SaveAs1Click() {
         QString filter = filters.front();
         if (!lastSaved_.isEmpty())
             filter = filters[static_cast<qsizetype>(PictureTarget(lastSaved_, filter).second)];
-        const QString typed =
-            dialog.Exec(this, QStringLiteral("Сохранить график"), lastSaved_, filters, filter);
-        if (typed.isEmpty()) return;
-        const auto [path, format] = PictureTarget(typed, filter);
-        SavePicture(path, format);
-        lastSaved_ = path;
+        // Asked here, after the extension is added: the dialog saw another name, or none
+        // that exists.  "No" goes back to the dialog, with the name in it.
+        QString start = lastSaved_;
+        for (;;) {
+            const QString typed =
+                dialog.Exec(this, QStringLiteral("Сохранить график"), start, filters, filter);
+            if (typed.isEmpty()) return;
+            const auto [path, format] = PictureTarget(typed, filter);
+            if (MayReplace(path)) {
+                SavePicture(path, format);
+                lastSaved_ = path;
+                return;
+            }
+            start = path;
+        }
     });
 }
 
@@ -132,16 +154,13 @@ void ChartPanel::SavePicture(const QString& path, PictureFormat format) {
         }
     }
 
-    // Written beside the file under another name and renamed over it at the end, so a
-    // failure leaves neither a half-written file nor a damaged old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) SaveFailed(path, SaveFailureReason(file, path));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = SaveFailureReason(file, path);
-        file.cancelWriting();
-        SaveFailed(path, reason);
-    }
-    if (!file.commit()) SaveFailed(path, SaveFailureReason(file, path));
+    // Through the program's one safe replacement, as every file it writes: a failure leaves
+    // neither a half-written file nor a damaged old one, a file marked read-only is refused
+    // (for root too), and a replaced file keeps its owner and mode.
+    FileReplacement file(
+        QFile::encodeName(path).toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (file.Commit() != 0) SaveFailed(path, QString::fromStdString(FailureReason(file)));
 }
 
 }  // namespace kelm

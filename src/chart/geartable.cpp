@@ -1,6 +1,5 @@
 #include "chart/geartable.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -10,59 +9,73 @@
 
 namespace kelm {
 
-GearTableBlock MakeGearBlock(int set, const ComparisonSet& input, std::int32_t maxRpm,
-                             std::int32_t perimeter, const ShiftGears& gears) {
-    GearTableBlock block{set, input.color, input.rowName, input.pairText, input.tyreName, {}};
-    const double n = static_cast<double>(maxRpm);
-    for (const ShiftGear& g : gears.gears) {
-        GearTableRow row;
-        row.gear = g.gear;
-        row.ratio = g.ratio;
-        row.total = g.total;
-        row.shiftSpeed = g.shiftSpeed.value_or(0);
-        row.afterShift = g.afterShift;
+namespace {
+
+const char* const kNoValue = "\xE2\x80\x94";  // an em dash
+
+std::string SetName(std::size_t index) { return "Набор " + IntToStr(static_cast<int>(index) + 1); }
+
+// The text an error box shows for the error that stopped a set.
+std::string FailureText(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return ErrorBoxText(e.what());
+    }
+}
+
+GearTableBlock MakeBlock(const ChartGears& all, std::size_t index) {
+    const SetGears& s = all.sets[index];
+    GearTableBlock block{static_cast<int>(index) + 1,
+                         s.input.color,
+                         s.input.rowName,
+                         s.input.pairText,
+                         s.input.tyreName,
+                         {},
+                         {}};
+    switch (s.outcome) {
+        case SetOutcome::Hidden:
+            block.note = SetName(index) + " скрыт";
+            return block;
+        case SetOutcome::NotFound:
+            block.note = SetName(index) + ": запись не найдена в каталоге";
+            return block;
+        case SetOutcome::Failed:
+            block.note = SetName(index) + " не рассчитан: " + FailureText(s.gears.failure);
+            return block;
+        case SetOutcome::NotBuilt:
+            block.note = SetName(index) + " не рассчитан: расчёт остановлен ошибкой в наборе " +
+                         IntToStr(index == 0 ? 2 : 1);
+            return block;
+        case SetOutcome::Computed:
+            break;
+    }
+    const double n = static_cast<double>(all.maxRpm);
+    for (const ShiftGear& g : s.gears.gears) {
+        GearTableRow row{g, std::nullopt, std::nullopt};
         if (g.afterShift) row.drop = n - *g.afterShift;
         try {
-            row.at100 = EngineSpeedAt(100, perimeter, g.total);
+            row.at100 = EngineSpeedAt(100, s.perimeter, g.total);
         } catch (const KelmError&) {
             // A perimeter of 0 with only gear 1 draws a chart, but has no engine speed at
-            // 100 km/h: the cell stays empty rather than raising a second error.
+            // 100 km/h: the cell says so rather than raising a second error.
         }
         block.rows.push_back(row);
     }
     return block;
 }
 
-Color HeadingTextColor(Color background) {
-    // Perceived brightness (ITU-R BT.601 weights) on a 0..255 scale.
-    const int brightness =
-        (299 * RedOf(background) + 587 * GreenOf(background) + 114 * BlueOf(background)) / 1000;
-    return brightness < 128 ? colors::White : colors::Black;
+std::string Speed(const std::optional<double>& value, bool grouped) {
+    if (!value || !std::isfinite(*value)) return kNoValue;
+    return FormatFixed(*value, 1, grouped ? GlobalNumberFormat().thousandSeparator : "");
 }
 
-namespace {
-
-// One decimal, the user's separator, no grouping.
-std::string OneDecimal(double value) {
-    char buffer[64];
-    const auto res =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
-    std::string text(buffer, res.ptr);
-    for (char& c : text) {
-        if (c == '.') c = DecimalSeparator();
-    }
-    if (text.front() == '-' && text.find_first_not_of("-0,.") == std::string::npos)
-        text.erase(0, 1);
-    return text;
-}
-
-std::string WholeNumber(double value, bool grouped) {
+std::string Whole(double value, bool grouped) {
+    if (!std::isfinite(value)) return kNoValue;
     return grouped ? FormatGrouped(value) : FormatGrouped(value, "");
 }
 
-std::string OptionalWhole(const std::optional<double>& value, bool grouped) {
-    return value ? WholeNumber(*value, grouped) : std::string();
-}
+std::string Ratio(double value) { return std::isfinite(value) ? FloatToStr(value) : kNoValue; }
 
 std::string HtmlEscaped(const std::string& text) {
     std::string out;
@@ -103,29 +116,44 @@ std::string HexColor(Color c) {
 
 }  // namespace
 
-std::vector<std::string> GearTableCaptions(std::int32_t maxRpm) {
+GearTable MakeGearTable(const ChartGears& gears) {
+    GearTable table{gears.maxRpm, {}};
+    for (std::size_t i = 0; i < gears.sets.size(); ++i) table.blocks.push_back(MakeBlock(gears, i));
+    return table;
+}
+
+Color HeadingTextColor(Color background) {
+    // Perceived brightness (ITU-R BT.601 weights) on a 0..255 scale.
+    const int brightness =
+        (299 * RedOf(background) + 587 * GreenOf(background) + 114 * BlueOf(background)) / 1000;
+    return brightness < 128 ? colors::White : colors::Black;
+}
+
+std::vector<std::string> GearTableCaptions(std::int32_t maxRpm, bool grouped) {
     return {"Передача",
             "Передаточное число",
             "Общее",
-            "км/ч при " + IntToStr(maxRpm) + " об/мин",
+            "км/ч при " + (grouped ? FormatGrouped(maxRpm) : IntToStr(maxRpm)) + " об/мин",
             "Обороты после переключения",
             "Провал оборотов",
             "Обороты при 100 км/ч"};
 }
 
 std::string GearBlockTitle(const GearTableBlock& block) {
+    if (!block.note.empty()) return block.note;
     return Cp1251ToUtf8(block.rowName) + " \xC2\xB7 " + Cp1251ToUtf8(block.pairText) +
            " \xC2\xB7 " + Cp1251ToUtf8(block.tyreName);
 }
 
 std::vector<std::string> GearRowCells(const GearTableRow& row, bool grouped) {
-    return {IntToStr(row.gear),
-            FloatToStr(row.ratio),
-            FloatToStr(row.total),
-            OneDecimal(row.shiftSpeed),
-            OptionalWhole(row.afterShift, grouped),
-            OptionalWhole(row.drop, grouped),
-            OptionalWhole(row.at100, grouped)};
+    const ShiftGear& g = row.gear;
+    return {IntToStr(g.gear),
+            Ratio(g.ratio),
+            Ratio(g.total),
+            Speed(g.shiftSpeed, grouped),
+            g.afterShift ? Whole(*g.afterShift, grouped) : std::string(),
+            row.drop ? Whole(*row.drop, grouped) : std::string(),
+            row.at100 ? Whole(*row.at100, grouped) : kNoValue};
 }
 
 std::string GearTableTsv(const GearTable& table) {
@@ -137,23 +165,25 @@ std::string GearTableTsv(const GearTable& table) {
         }
         out += "\r\n";
     };
-    line(GearTableCaptions(table.maxRpm));
+    line(GearTableCaptions(table.maxRpm, false));
     for (const GearTableBlock& block : table.blocks) {
-        line({Cp1251ToUtf8(block.rowName), Cp1251ToUtf8(block.pairText),
-              Cp1251ToUtf8(block.tyreName)});
+        line({GearBlockTitle(block)});
         for (const GearTableRow& row : block.rows) line(GearRowCells(row, false));
     }
     return out;
 }
 
 std::string GearTableHtml(const GearTable& table) {
-    std::string out = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr>";
-    for (const std::string& caption : GearTableCaptions(table.maxRpm))
+    std::string out =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+        "</head><body>\n<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr>";
+    for (const std::string& caption : GearTableCaptions(table.maxRpm, false))
         out += "<th>" + HtmlEscaped(caption) + "</th>";
     out += "</tr>\n";
     for (const GearTableBlock& block : table.blocks) {
-        out += "<tr><th colspan=\"" + IntToStr(kGearTableColumns) +
-               "\" style=\"background:" + HexColor(block.color) +
+        const std::string style = block.note.empty() ? "" : "font-style:italic;";
+        out += "<tr><th colspan=\"" + IntToStr(kGearTableColumns) + "\" align=\"left\" style=\"" +
+               style + "background:" + HexColor(block.color) +
                ";color:" + HexColor(HeadingTextColor(block.color)) + "\">" +
                HtmlEscaped(GearBlockTitle(block)) + "</th></tr>\n";
         for (const GearTableRow& row : block.rows) {
@@ -163,7 +193,7 @@ std::string GearTableHtml(const GearTable& table) {
             out += "</tr>\n";
         }
     }
-    out += "</table>\n";
+    out += "</table>\n</body></html>\n";
     return out;
 }
 

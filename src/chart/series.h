@@ -10,7 +10,8 @@
 
 namespace kelm {
 
-// x: road speed in km/h, y: engine speed in rev/min.
+// A point of a chart: x along the bottom axis, y up a value axis (on the shift chart, road
+// speed in km/h and engine speed in rev/min).
 struct ChartPoint {
     double x = 0;
     double y = 0;

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "base/errors.h"
-#include "chart/geartable.h"
 
 namespace kelm {
 
@@ -105,7 +104,14 @@ void AddShiftPoints(int set, std::int32_t maxRpm, const std::array<double, 6>& r
 }
 
 void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
-                        ShiftChart& chart, GearTable* table) {
+                        ShiftChart& chart, SetGears* gears) {
+    SetGears own;
+    SetGears& out = gears ? *gears : own;
+    out.outcome = SetOutcome::NotFound;
+    out.perimeter = 0;
+    out.gears = {};
+    // Grafic hands in the set's own copy of its input; a name may be megabytes long.
+    if (gears && &gears->input != &input) gears->input = input;
     const std::size_t first = ShiftChart::FirstOfSet(set);
     for (std::size_t i = first + 1; i < first + ShiftChart::kSeriesPerSet; ++i) {
         chart[i].SetLabelsVisible(input.labels);
@@ -117,20 +123,33 @@ void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input
     if (!catalog.FindRow(input.rowName)) return;
     if (!catalog.FindPair(input.pairText)) return;
     if (!catalog.FindTyre(input.tyreName)) return;
-    const std::int32_t perimeter = catalog.CurrentTyre->Perimeter;
-    const ShiftGears gears =
-        ComputeShiftGears(maxRpm, catalog.CurrentRow->Ratios, *catalog.CurrentPair, perimeter);
-    if (table && !gears.failure)
-        table->blocks.push_back(MakeGearBlock(set, input, maxRpm, perimeter, gears));
-    AddShiftPoints(set, maxRpm, gears, chart);
+    out.perimeter = catalog.CurrentTyre->Perimeter;
+    out.gears =
+        ComputeShiftGears(maxRpm, catalog.CurrentRow->Ratios, *catalog.CurrentPair, out.perimeter);
+    out.outcome = out.gears.failure ? SetOutcome::Failed : SetOutcome::Computed;
+    AddShiftPoints(set, maxRpm, out.gears, chart);
 }
 
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
-            Catalog& catalog, ShiftChart& chart, GearTable* table) {
-    if (table) *table = GearTable{maxRpm, {}};
+            Catalog& catalog, ShiftChart& chart, ChartGears* gears) {
     for (Series& s : chart) s.Clear();
-    if (set1.shown) BuildComparisonSet(1, maxRpm, set1, catalog, chart, table);
-    if (set2.shown) BuildComparisonSet(2, maxRpm, set2, catalog, chart, table);
+    if (!gears) {
+        if (set1.shown) BuildComparisonSet(1, maxRpm, set1, catalog, chart);
+        if (set2.shown) BuildComparisonSet(2, maxRpm, set2, catalog, chart);
+        return;
+    }
+    // Every outcome is known before a set is built: an error in set 1 leaves set 2 not built.
+    gears->maxRpm = maxRpm;
+    const ComparisonSet* inputs[] = {&set1, &set2};
+    for (std::size_t i = 0; i < gears->sets.size(); ++i) {
+        gears->sets[i] = SetGears{
+            inputs[i]->shown ? SetOutcome::NotBuilt : SetOutcome::Hidden, *inputs[i], 0, {}};
+    }
+    for (std::size_t i = 0; i < gears->sets.size(); ++i) {
+        SetGears& s = gears->sets[i];
+        if (s.input.shown)
+            BuildComparisonSet(static_cast<int>(i) + 1, maxRpm, s.input, catalog, chart, &s);
+    }
 }
 
 }  // namespace kelm

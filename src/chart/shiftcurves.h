@@ -26,8 +26,6 @@ struct ComparisonSet {
 // 6e-5 in extended precision: turns millimetres per minute into km/h.
 long double ExtendedK();
 
-struct GearTable;
-
 // One gear the gearbox has, as the shift computation leaves it.  Every number the chart
 // and the gear table show comes from here, so the two always agree to the bit.
 struct ShiftGear {
@@ -47,6 +45,30 @@ struct ShiftGears {
     std::exception_ptr failure;    // what stopped the computation; the gears before it stand
 };
 
+// What one comparison set came to in a run of Grafic.
+enum class SetOutcome {
+    Hidden,    // not shown: its series stay empty
+    NotBuilt,  // shown, but the other set's error stopped the run before it
+    NotFound,  // a lookup found no record: its series hold only the origins
+    Failed,    // the computation stopped at an error, kept in gears.failure
+    Computed,  // every gear the box has was computed
+};
+
+// A set as Grafic left it: what it asked for and, where its records were found, the tyre's
+// perimeter and the gears computed (those before an error, where one stopped it).
+struct SetGears {
+    SetOutcome outcome = SetOutcome::NotBuilt;
+    ComparisonSet input;
+    std::int32_t perimeter = 0;
+    ShiftGears gears;
+};
+
+// What a run of Grafic computed: set 1, then set 2.
+struct ChartGears {
+    std::int32_t maxRpm = 0;
+    std::array<SetGears, 2> sets;
+};
+
 // Drives the gearbox through its gears up to maxRpm.  Multiplications and divisions run
 // in extended precision; the total ratio, the shift speed and the after-shift engine speed
 // are stored as doubles.  A floating-point error (FloatDivByZeroError, FloatInvalidOpError,
@@ -61,15 +83,16 @@ double EngineSpeedAt(double roadSpeed, std::int32_t perimeter, double total);
 // Empties all fourteen series, then builds set 1 and set 2 where they are shown.  An error
 // of the computation (FloatDivByZeroError, FloatInvalidOpError, FloatOverflowError) stops
 // the run where it happens: what was added stays, and set 2 is not built after set 1 fails.
-// With a table, it is emptied first and gets a block for each set whose computation ran to
-// its end, from the same numbers the series got.
+// With `gears`, it is filled as the run goes, so that it tells each set's outcome, and the
+// numbers the series got, also when an error ends the run.
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
-            Catalog& catalog, ShiftChart& chart, GearTable* table = nullptr);
+            Catalog& catalog, ShiftChart& chart, ChartGears* gears = nullptr);
 
 // One comparison set (1 or 2) into its seven series: labels flags, colour, the origin in
-// each, then the records looked up by the set's three texts and their shift points.
+// each, then the records looked up by the set's three texts and their shift points.  With
+// `gears`, what the set came to is left there before any error is thrown.
 void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input, Catalog& catalog,
-                        ShiftChart& chart, GearTable* table = nullptr);
+                        ShiftChart& chart, SetGears* gears = nullptr);
 
 // The shift points of one gearbox into the set's series (origins not included), from
 // ComputeShiftGears; its failure is thrown once the points computed before it are in.

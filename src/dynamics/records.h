@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The data that turns gearing into acceleration: engines with their full-load torque curve,
@@ -92,5 +95,56 @@ struct RunSettings {
 
     bool operator==(const RunSettings&) const = default;
 };
+
+// The rules every record obeys, wherever it comes from (the file, the editor).  A problem
+// names the field by its key in the file and says in Russian what is wrong with the value,
+// with the allowed values; the caller says which record and how to show the field.
+struct FieldProblem {
+    std::string Field;  // "name", "torque", "mass", "launch", ...
+    std::string Text;   // "50 — вне пределов от 100 до 100000"
+    bool operator==(const FieldProblem&) const = default;
+};
+
+// The number of Unicode characters of a UTF-8 text; nothing when it is not valid UTF-8
+// (a stray byte, an overlong form, a surrogate, beyond U+10FFFF).
+std::optional<std::size_t> Utf8Length(std::string_view text);
+
+// A name: not empty, valid UTF-8, at most kMaxDynamicsNameLength characters.  (Uniqueness
+// is the list's business: DynamicsData.)
+std::optional<FieldProblem> NameProblem(std::string_view name);
+
+// A torque curve: kMinPoints to kMaxPoints points, each speed and torque in its range,
+// speeds strictly rising.  The text names the point by its number, from 1.
+std::optional<FieldProblem> CurveProblem(const std::vector<TorquePoint>& torque);
+
+// One number of a record as the file and the editor know it: its key, its caption with the
+// unit (as the editor labels it), where it lives in the record and what it may be.
+template <class Record>
+struct NumberField {
+    std::string_view Key;
+    std::string_view Label;
+    double Record::*Member;
+    ValueRange Range;
+};
+
+// The car's numbers, in the order the file writes them; the last two (the rotating-mass
+// coefficients) may be missing from a file, and then keep their defaults.
+std::span<const NumberField<Car>> CarFields();
+constexpr std::size_t kCarRequiredFields = 7;
+// The run's numbers: launch speed, shift time and the range of main pairs.
+std::span<const NumberField<RunSettings>> RunNumberFields();
+
+// Whether a number lies in its field's range; the problem names the value and the range.
+std::optional<FieldProblem> NumberProblem(std::string_view key, double value, ValueRange range);
+
+// The first problem of the record, in the order of its fields (the name first).
+std::optional<FieldProblem> EngineProblem(const Engine& engine);
+std::optional<FieldProblem> CarProblem(const Car& car);
+// The run's numbers, and its range of pairs not upside down ("pair_to" below "pair_from").
+std::optional<FieldProblem> RunProblem(const RunSettings& run);
+
+// The file's words for the shift rule.
+std::string_view ShiftRuleKey(ShiftRule rule);                    // "max", "best"
+std::optional<ShiftRule> ShiftRuleFromKey(std::string_view key);  // nothing when unknown
 
 }  // namespace kelm

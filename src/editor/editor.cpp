@@ -18,8 +18,9 @@
 #include "editor/controls.h"
 #include "editor/namecheck.h"
 #include "editor/perimeter.h"
+#include "widgets/coreedge.h"
+#include "widgets/placement.h"
 #include "widgets/spinedit.h"
-#include "widgets/uikit.h"
 
 namespace kelm {
 
@@ -39,8 +40,8 @@ std::string NoRatioText() {
 }
 
 template <class W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    return kelm::Place(widget, name, QRect(left, top, width, height));
+W* PutAtDesignPlace(W* widget, const char* name, int left, int top, int width, int height) {
+    return kelm::PutAtDesignPlace(widget, name, QRect(left, top, width, height));
 }
 
 QFont Bold(QFont font) {
@@ -60,8 +61,8 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 // colour back once they are all there (KeepPlainText), or their own (labels).
 QGroupBox* MakeGroup(QWidget* parent, const char* name, const char* title, QRect place,
                      const QColor& titleColour) {
-    auto* group = Place(new QGroupBox(QString::fromUtf8(title), parent), name, place.left(),
-                        place.top(), place.width(), place.height());
+    auto* group = PutAtDesignPlace(new QGroupBox(QString::fromUtf8(title), parent), name,
+                                   place.left(), place.top(), place.width(), place.height());
     SetTextColour(group, titleColour);
     return group;
 }
@@ -86,8 +87,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint,
                         const QIcon& icon, int left, int top, int width, int height) {
-    auto* button = Place(new QPushButton(icon, QString::fromUtf8(caption), parent), name, left, top,
-                         width, height);
+    auto* button = PutAtDesignPlace(new QPushButton(icon, QString::fromUtf8(caption), parent), name,
+                                    left, top, width, height);
     if (hint) button->setToolTip(QString::fromUtf8(hint));
     // No default button: Enter in a field must not add or delete anything.
     button->setAutoDefault(false);
@@ -103,7 +104,7 @@ int ClampedValue(const SpinEdit* spin) {
 // A spin edit from 0 to the maximum, stepping by 1, with a limit on the typed length.
 SpinEdit* MakeSpin(QWidget* parent, const char* name, int maximum, int typed, int left, int top,
                    int width, int height) {
-    auto* spin = Place(new SpinEdit(parent), name, left, top, width, height);
+    auto* spin = PutAtDesignPlace(new SpinEdit(parent), name, left, top, width, height);
     spin->SetRange(0, maximum);
     spin->SetIncrement(1);
     spin->SetMaxTyped(typed);
@@ -162,7 +163,7 @@ void TForm2::BuildControls() {
     // Gear rows.
     GroupBox1 = MakeGroup(this, "GroupBox1", "Ряд коробки передач", {0, 0, 503, 129}, kNavy);
     MakeLabel(GroupBox1, "Label7", "Название", 56, 24);
-    ComboBox1 = Place(new NameComboBox(GroupBox1), "ComboBox1", 24, 40, 145, 24);
+    ComboBox1 = PutAtDesignPlace(new NameComboBox(GroupBox1), "ComboBox1", 24, 40, 145, 24);
     ComboBox1->setToolTip(QStringLiteral("Название ряда КПП "));
     ComboBox1->SetMaxTyped(kNameMaxLength);
     static const char* const kGearHints[6] = {
@@ -177,7 +178,7 @@ void TForm2::BuildControls() {
                   true);
     }
     for (int i = 0; i < 6; ++i) {
-        ME[i] = Place(new MaskEdit(GroupBox1), kGearEdits[i], 24 + 64 * i, 88, 46, 24);
+        ME[i] = PutAtDesignPlace(new MaskEdit(GroupBox1), kGearEdits[i], 24 + 64 * i, 88, 46, 24);
         ME[i]->setFont(Bold(ME[i]->font()));
         ME[i]->setToolTip(QString::fromUtf8(kGearHints[i]));
         ME[i]->SetNumberText(NoRatioText());
@@ -190,9 +191,9 @@ void TForm2::BuildControls() {
     // Main pairs.
     GroupBox2 =
         MakeGroup(this, "GroupBox2", "Главная пара коробки передач", {0, 129, 503, 80}, kNavy);
-    ComboBox2 = Place(new PickComboBox(GroupBox2), "ComboBox2", 24, 33, 65, 24);
+    ComboBox2 = PutAtDesignPlace(new PickComboBox(GroupBox2), "ComboBox2", 24, 33, 65, 24);
     ComboBox2->setToolTip(QStringLiteral("Список главных пар"));
-    ME21 = Place(new MaskEdit(GroupBox2), "ME21", 112, 33, 49, 24);
+    ME21 = PutAtDesignPlace(new MaskEdit(GroupBox2), "ME21", 112, 33, 49, 24);
     ME21->setFont(Bold(ME21->font()));
     ME21->setToolTip(QStringLiteral("Передаточное число главной пары"));
     Button2 = MakeButton(GroupBox2, "Button2", "Добавить", "Добавить/Заменить запись", AddIcon(),
@@ -204,7 +205,7 @@ void TForm2::BuildControls() {
     GroupBox3 = MakeGroup(this, "GroupBox3", "Резина", {0, 209, 503, 148}, kNavy);
     MakeLabel(GroupBox3, "Label8", "Название", 64, 16);
     MakeLabel(GroupBox3, "Label9", "Периметр (мм.)", 192, 16);
-    ComboBox3 = Place(new NameComboBox(GroupBox3), "ComboBox3", 24, 33, 161, 24);
+    ComboBox3 = PutAtDesignPlace(new NameComboBox(GroupBox3), "ComboBox3", 24, 33, 161, 24);
     ComboBox3->setToolTip(QStringLiteral("Название резины"));
     ComboBox3->SetMaxTyped(kNameMaxLength);
     SE3 = MakeSpin(GroupBox3, "SE3", 100000, 5, 200, 31, 65, 26);

@@ -8,16 +8,27 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/messages.h"
-#include "widgets/uikit.h"
+#include "widgets/coreedge.h"
+#include "widgets/placement.h"
 
 namespace kelm {
 
 namespace {
+
+// A caption longer than this many characters is shown on two lines.
+constexpr qsizetype kOneLineCaption = 12;
+// The first window is high enough for both sets with six gears each, under their
+// headings, so that it need not grow when the second set is shown.
+constexpr int kRowsOfTwoFullSets = 2 * (1 + 6);
+// Where a heading item keeps its whole text; the text shown is cut to the table's width.
+constexpr int kWholeHeading = Qt::UserRole;
 
 QTableWidgetItem* Cell(const std::string& utf8, Qt::Alignment align) {
     auto* item = new QTableWidgetItem(FromUtf8(utf8));
@@ -26,10 +37,26 @@ QTableWidgetItem* Cell(const std::string& utf8, Qt::Alignment align) {
     return item;
 }
 
+// The heading line of a block, in the set's colour; a note (a set without numbers) in
+// italics.  Its text is put in by CutHeadings, once the columns are fitted.
+QTableWidgetItem* Heading(const GearTableBlock& block, QFont font) {
+    auto* item = Cell({}, Qt::AlignLeft);
+    const QString whole = FromUtf8(GearBlockTitle(block));
+    item->setData(kWholeHeading, whole);
+    item->setToolTip(whole);
+    item->setBackground(ToQColor(block.color));
+    item->setForeground(ToQColor(HeadingTextColor(block.color)));
+    font.setBold(block.note.empty());
+    font.setItalic(!block.note.empty());
+    item->setFont(font);
+    return item;
+}
+
 // A long caption on two lines, broken at the space nearest its middle, so the columns of
-// numbers stay narrow and the window fits beside the main window.
+// numbers stay narrow and the window fits beside the main window.  (The space of a
+// grouped number is a no-break one, and stays.)
 QString OnTwoLines(QString caption) {
-    if (caption.size() <= 12) return caption;
+    if (caption.size() <= kOneLineCaption) return caption;
     qsizetype best = -1;
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption[i] == QLatin1Char(' ') &&
@@ -57,6 +84,10 @@ GearTableWindow::GearTableWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     Grid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     Grid1->setWordWrap(false);
+    // A column the user widens or narrows gives the headings more or less room.
+    connect(Grid1->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!fitting_) CutHeadings();
+    });
 
     CopyButton1 = new QPushButton(QStringLiteral("Копировать"), this);
     CopyButton1->setObjectName(QStringLiteral("CopyButton1"));
@@ -70,28 +101,29 @@ GearTableWindow::GearTableWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     column->addLayout(buttons);
 }
 
-void GearTableWindow::SetTable(const GearTable& table) {
-    table_ = table;
+void GearTableWindow::SetGears(const ChartGears& gears) {
+    table_ = MakeGearTable(gears);
     Grid1->setUpdatesEnabled(false);
+    FillGrid();
+    FitColumns();
+    Grid1->setUpdatesEnabled(true);
+    FitWindow();
+}
+
+void GearTableWindow::FillGrid() {
     QStringList captions;
-    for (const std::string& c : GearTableCaptions(table.maxRpm))
+    for (const std::string& c : GearTableCaptions(table_.maxRpm, true))
         captions << OnTwoLines(FromUtf8(c));
     Grid1->setHorizontalHeaderLabels(captions);
 
     int rows = 0;
-    for (const GearTableBlock& b : table.blocks) rows += 1 + static_cast<int>(b.rows.size());
+    for (const GearTableBlock& b : table_.blocks) rows += 1 + static_cast<int>(b.rows.size());
     Grid1->clearSpans();
     Grid1->setRowCount(rows);
 
     int r = 0;
-    for (const GearTableBlock& b : table.blocks) {
-        QTableWidgetItem* title = Cell(GearBlockTitle(b), Qt::AlignLeft);
-        title->setBackground(ToQColor(b.color));
-        title->setForeground(ToQColor(HeadingTextColor(b.color)));
-        QFont bold = Grid1->font();
-        bold.setBold(true);
-        title->setFont(bold);
-        Grid1->setItem(r, 0, title);
+    for (const GearTableBlock& b : table_.blocks) {
+        Grid1->setItem(r, 0, Heading(b, Grid1->font()));
         for (int c = 1; c < kGearTableColumns; ++c) Grid1->setItem(r, c, nullptr);
         Grid1->setSpan(r, 0, 1, kGearTableColumns);
         ++r;
@@ -105,24 +137,66 @@ void GearTableWindow::SetTable(const GearTable& table) {
             ++r;
         }
     }
+}
 
+void GearTableWindow::FitColumns() {
+    // The headings have no text yet: a long name cannot widen the first column.
+    fitting_ = true;
     Grid1->resizeColumnsToContents();
-    Grid1->setUpdatesEnabled(true);
+    fitting_ = false;
+    CutHeadings();
+}
 
-    if (!sized_) {
-        // The first table decides the window's width: every column whole, where the
-        // screen allows it.
-        sized_ = true;
-        int width = 2 * Grid1->frameWidth() + 24;
-        for (int c = 0; c < kGearTableColumns; ++c) width += Grid1->columnWidth(c);
-        int height = 2 * Grid1->frameWidth() + Grid1->horizontalHeader()->sizeHint().height() +
-                     14 * Grid1->verticalHeader()->defaultSectionSize() +
-                     CopyButton1->sizeHint().height() + 30;
-        if (const QScreen* s = screen()) {
-            width = std::min(width, s->availableGeometry().width());
-            height = std::min(height, s->availableGeometry().height());
-        }
-        resize(width, height);
+void GearTableWindow::CutHeadings() {
+    // The item view keeps this much room on either side of a text.
+    const int margins =
+        2 * (Grid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Grid1) + 1);
+    const int gridLine = Grid1->showGrid() ? 1 : 0;
+    const int room = Grid1->horizontalHeader()->length() - gridLine - margins;
+    for (int r = 0; r < Grid1->rowCount(); ++r) {
+        QTableWidgetItem* item = Grid1->item(r, 0);
+        const QString whole = item ? item->data(kWholeHeading).toString() : QString();
+        if (whole.isEmpty()) continue;
+        item->setText(QFontMetrics(item->font()).elidedText(whole, Qt::ElideRight, room));
+    }
+}
+
+QSize GearTableWindow::WholeTableSize(int rows) const {
+    const int frame = 2 * Grid1->frameWidth();
+    const int gridWidth = frame + Grid1->horizontalHeader()->length();
+    const int gridHeight = frame + Grid1->horizontalHeader()->sizeHint().height() +
+                           rows * Grid1->verticalHeader()->defaultSectionSize();
+    const QMargins m = layout()->contentsMargins();
+    const QSize button = CopyButton1->sizeHint();
+    return {m.left() + std::max(gridWidth, button.width()) + m.right(),
+            m.top() + gridHeight + layout()->spacing() + button.height() + m.bottom()};
+}
+
+void GearTableWindow::FitWindow() {
+    const bool first = !fittedTo_.isValid();
+    const QSize whole =
+        WholeTableSize(first ? std::max(Grid1->rowCount(), kRowsOfTwoFullSets) : Grid1->rowCount());
+    if (whole == fittedTo_) return;  // the same shape: the user's size stays
+    fittedTo_ = whole;
+    QSize wanted = first ? whole : size().expandedTo(whole);
+    const QScreen* s = screen();
+    if (!s) {
+        resize(wanted);
+        return;
+    }
+    const QRect room = s->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize most = room.size() - frame;
+    // Rows beyond the screen's height scroll, and their scroll bar takes room from the
+    // columns.
+    if (wanted.height() > most.height())
+        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    wanted = wanted.boundedTo(most);
+    resize(wanted);
+    // Grown past the screen's edge, it is moved back just so far.
+    if (isVisible()) {
+        const QPoint inside = InsideRoom(room, QRect(frameGeometry().topLeft(), wanted + frame));
+        if (inside != frameGeometry().topLeft()) move(inside);
     }
 }
 
@@ -137,9 +211,15 @@ void GearTableWindow::CopyButton1Click() {
 
 void GearTableWindow::keyPressEvent(QKeyEvent* event) {
     // Ctrl+C wherever the focus is in the window, the grid included: it copies the whole
-    // table (the keys no control takes come here).
+    // table (the keys no control takes come here).  Escape closes the window, as it closes
+    // a dialog.
     if (event->matches(QKeySequence::Copy)) {
         CopyButton1Click();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
         event->accept();
         return;
     }

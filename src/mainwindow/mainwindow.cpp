@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,15 +26,17 @@
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
 #include "chart/shiftcurves.h"
+#include "dynamics/dynamicsfile.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/geartablewindow.h"
 #include "mainwindow/ravnenie.h"
 #include "widgets/colorbox.h"
+#include "widgets/coreedge.h"
 #include "widgets/listorder.h"
 #include "widgets/pictures.h"
+#include "widgets/placement.h"
 #include "widgets/spinedit.h"
-#include "widgets/uikit.h"
 
 namespace kelm {
 
@@ -44,20 +47,20 @@ constexpr int kPanelHeight = 81;
 QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Puts a control, made as the panel's child, at its design place in panel client
-// coordinates.  Made with its parent, a control takes the panel's font from the start
-// instead of being laid out in another first.
+// coordinates (inside the panel's frame), with its hint.  Made with its parent, a control
+// takes the panel's font from the start instead of being laid out in another first.
 template <class W>
-W* Place(W* w, QFrame* panel, const char* name, QRect design, const char* hint) {
+W* PutOnPanel(W* w, QFrame* panel, const char* name, QRect design, const char* hint) {
     Q_ASSERT(w->parentWidget() == panel);
     const int inset = panel->frameWidth();
-    kelm::Place(w, name, design.translated(inset, inset));
+    PutAtDesignPlace(w, name, design.translated(inset, inset));
     if (hint) w->setToolTip(Ru(hint));
     return w;
 }
 
 QToolButton* Toggle(QFrame* panel, const char* name, QRect design, const char* hint,
                     const QIcon& icon, bool down) {
-    auto* b = Place(new QToolButton(panel), panel, name, design, hint);
+    auto* b = PutOnPanel(new QToolButton(panel), panel, name, design, hint);
     b->setCheckable(true);
     b->setChecked(down);
     b->setIcon(icon);
@@ -102,7 +105,7 @@ class CatalogList final : public QComboBox {
 };
 
 QComboBox* List(QFrame* panel, const char* name, QRect design, const char* hint) {
-    auto* c = Place(new CatalogList(panel), panel, name, design, hint);
+    auto* c = PutOnPanel(new CatalogList(panel), panel, name, design, hint);
     c->setEditable(false);  // pick-only
     // Every item is one line in one font: the view need not measure each of thousands.
     if (auto* view = qobject_cast<QListView*>(c->view())) view->setUniformItemSizes(true);
@@ -124,7 +127,7 @@ class DropDownStyle final : public QProxyStyle {
 };
 
 ColorBox* Picker(QFrame* panel, const char* name, QRect design, Color color) {
-    auto* c = Place(new ColorBox(panel), panel, name, design, "Цвет графика");
+    auto* c = PutOnPanel(new ColorBox(panel), panel, name, design, "Цвет графика");
     c->Select(static_cast<std::int32_t>(color));
     return c;
 }
@@ -181,18 +184,20 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     BuildMenu();
     ConnectHandlers();
     ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
-    // Sees the events of every control before the control does: the key events, also in
-    // what a control is made of (the spin edit's text field), and the panel's resizes.
-    qApp->installEventFilter(this);
+    WatchControls();
 
     FormCreate();
 }
 
 TForm1::~TForm1() {
-    qApp->removeEventFilter(this);
     // The panel watches the series: it goes while they are still there.
     delete Chart1;
     Chart1 = nullptr;
+}
+
+DynamicsData& TForm1::Dynamics() {
+    if (!dynamics_) dynamics_ = std::make_unique<DynamicsData>(LoadDynamics(dynamicsPath_));
+    return *dynamics_;
 }
 
 void TForm1::BuildPanel(QWidget* client) {
@@ -206,7 +211,7 @@ void TForm1::BuildPanel(QWidget* client) {
     Panel2->setLineWidth(1);
     Panel2->setFixedHeight(kPanelHeight);
 
-    SE1 = Place(new SpinEdit(Panel2), Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
+    SE1 = PutOnPanel(new SpinEdit(Panel2), Panel2, "SE1", {8, 24, 65, 30}, "Максимальные обороты");
     SE1->SetRange(0, 100000);
     SE1->SetIncrement(500);
     SE1->SetMaxTyped(5);
@@ -414,11 +419,11 @@ void TForm1::Grafic() {
     // The gear table follows every run, also one that stops at an error (which the caller
     // reports, once).
     const auto follow = qScopeGuard([this] {
-        if (GearTable1 && GearTable1->isVisible()) GearTable1->SetTable(gearTable_);
+        if (GearTable1 && GearTable1->isVisible()) GearTable1->SetGears(gears_);
     });
     kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
                  set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_,
-                 &gearTable_);
+                 &gears_);
 }
 
 void TForm1::OpenParametrs() {
@@ -464,10 +469,7 @@ WindowSettings TForm1::CurrentSettings() const {
     return s;
 }
 
-void TForm1::SaveParametrs() {
-    if (!SettingsFileExists(settingsPath_)) CreateSettingsFile(settingsPath_);
-    WriteWindowSettings(settingsPath_, CurrentSettings());
-}
+void TForm1::SaveParametrs() { SaveWindowSettings(settingsPath_, CurrentSettings()); }
 
 void TForm1::SE1Change() {
     Handle([this] {
@@ -513,22 +515,25 @@ void TForm1::SaveAs1Click() {
     Handle([this] { Chart1->SaveAs1Click(); });
 }
 
-// Puts a window that follows this one beside it, so that both are read at once.
+// Puts a window that follows this one beside it, so that both are read at once, or where
+// it covers the least of this one.
 void TForm1::PlaceBeside(QWidget* window) const {
-    const QScreen* s = screen();
-    if (!s || isMaximized()) return;
-    if (const auto at = PlaceBesideIn(s->availableGeometry(), frameGeometry(),
-                                      window->frameGeometry().size())) {
-        window->move(*at);
+    // Not shown yet, the window has no frame: it will get one like this window's.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (const QScreen* s = screen()) {
+        window->move(PlaceFollowingWindow(
+            s->availableGeometry(), frameGeometry(),
+            window->isVisible() ? window->frameGeometry().size() : window->size() + frame));
     }
 }
 
 void TForm1::Table1Click() {
     Handle([this] {
         // A closed table is not refilled: it gets the last numbers when it opens again.
+        // It is placed once; after that it opens where the user left it.
         const bool first = !GearTable1;
         if (first) GearTable1 = new GearTableWindow(this);
-        GearTable1->SetTable(gearTable_);
+        GearTable1->SetGears(gears_);
         if (first) PlaceBeside(GearTable1);
         GearTable1->show();
         GearTable1->raise();
@@ -557,18 +562,27 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     Ravnenie();
 }
 
-bool TForm1::IsWindowShortcut(QObject* watched, QEvent* event) const {
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
+void TForm1::WatchControls() {
+    // Before a key goes to the control with the focus, the control is asked whether it
+    // wants it for itself; a text field says yes to Ctrl+C, and so does the control it is
+    // part of (the spin edit), which passes the question on to it.  The other controls
+    // leave the keys to the menus.
+    for (QLineEdit* field : findChildren<QLineEdit*>()) {
+        field->installEventFilter(this);
+        field->parentWidget()->installEventFilter(this);
+    }
+    Panel2->installEventFilter(this);
+}
+
+bool TForm1::IsWindowShortcut(QEvent* event) const {
     const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
     return keys == Copy1->shortcut() || keys == Print1->shortcut();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    // Before a key goes to the control with the focus, the control is asked whether it
-    // wants it for itself; a text field says yes to Ctrl+C.  Both menus run the copy and
-    // print commands on their keys whatever has the focus, so the question is answered
-    // "no" for the control here.
-    if (event->type() == QEvent::ShortcutOverride && IsWindowShortcut(watched, event)) {
+    // Both menus run the copy and print commands on their keys whatever has the focus, so
+    // a text field's claim on them is answered "no" here.
+    if (event->type() == QEvent::ShortcutOverride && IsWindowShortcut(event)) {
         event->ignore();
         return true;
     }

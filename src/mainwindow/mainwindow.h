@@ -3,9 +3,11 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <utility>
 
-#include "chart/geartable.h"
 #include "chart/series.h"
+#include "chart/shiftcurves.h"
+#include "dynamics/dynamicsdata.h"
 #include "settings/windowsettings.h"
 
 class QAction;
@@ -49,10 +51,15 @@ class TForm1 : public QMainWindow {
     WindowSettings CurrentSettings() const;
 
     const ShiftChart& Chart() const { return *chart_; }
-    // The numbers of the last Grafic, gear by gear, for the gear table window.
-    const GearTable& GearNumbers() const { return gearTable_; }
     const std::string& CatalogPath() const { return catalogPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
+    // The engines, cars and run choices of the dynamics file, for the windows that show or
+    // edit them.  The file is read when they are first asked for, not at start-up: a user
+    // who only compares gearing is never stopped by a message about it.  Shared by those
+    // windows; each change is written back with SaveDynamics.
+    void SetDynamicsPath(std::string path) { dynamicsPath_ = std::move(path); }
+    const std::string& DynamicsPath() const { return dynamicsPath_; }
+    DynamicsData& Dynamics();
 
     // Handlers.
     void SE1Change();
@@ -103,9 +110,12 @@ class TForm1 : public QMainWindow {
     QMenu* Help1;
     QAction* About1;
 
-    // Whether a key event in this window is the shortcut of Copy1 or Print1, which win
-    // over a control's own use of the keys (the spin edit's text field copies text).
-    bool IsWindowShortcut(QObject* watched, QEvent* event) const;
+    // Whether a key event is the shortcut of Copy1 or Print1, which win over a text
+    // field's own use of the keys (the spin edit's copies text).
+    bool IsWindowShortcut(QEvent* event) const;
+    // Watches the events of the controls that would otherwise take those keys (the text
+    // fields) and of the panel, whose resizes lay its rows out.
+    void WatchControls();
     void PlaceBeside(QWidget* window) const;
     void BuildPanel(QWidget* client);
     void BuildMenu();
@@ -125,9 +135,11 @@ class TForm1 : public QMainWindow {
     // the destructor deletes it first.  Kept on the heap so that a sanitizer build reports
     // any panel that still reaches them once they are gone.
     std::unique_ptr<ShiftChart> chart_;
-    GearTable gearTable_;
+    ChartGears gears_;  // what the last Grafic computed, for the gear table window
     std::string catalogPath_;
     std::string settingsPath_;
+    std::string dynamicsPath_;
+    std::unique_ptr<DynamicsData> dynamics_;  // read at the first Dynamics()
     bool placed_ = false;
 };
 

@@ -1,13 +1,8 @@
 #include "settings/inifile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "base/errors.h"
 #include "base/numtext.h"
+#include "base/posixio.h"
 #include "base/safefile.h"
 
 namespace kelm {
@@ -122,21 +117,9 @@ IniFile IniFile::Parse(std::string_view bytes) {
 }
 
 IniFile IniFile::Load(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
     std::string bytes;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);  // a folder is no settings file
-    char buffer[8192];
-    while (ok) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    if (!ok) return {};
+    // A folder, or anything else that is no regular file, is no settings file.
+    if (posixio::ReadFile(path, bytes) != 0) return {};
     return Parse(bytes);
 }
 

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
-
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
@@ -61,12 +59,6 @@ bool SettingsFileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void CreateSettingsFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw InOutError(103);  // the file never opened, so it cannot be closed
-    if (std::fclose(f) != 0) throw InOutError(103);
-}
-
 void WriteWindowSettings(const std::string& path, const WindowSettings& s) {
     IniFile ini = IniFile::Load(path);
     const std::string& sec = SettingsSection();
@@ -87,6 +79,17 @@ void WriteWindowSettings(const std::string& path, const WindowSettings& s) {
     ini.SetValue(sec, "ColorBox1", IntToStr(s.ColorBox1));
     ini.SetValue(sec, "ColorBox2", IntToStr(s.ColorBox2));
     ini.Save(path);
+}
+
+void SaveWindowSettings(const std::string& path, const WindowSettings& settings) {
+    const bool existed = SettingsFileExists(path);
+    try {
+        WriteWindowSettings(path, settings);
+    } catch (const KelmError&) {
+        // The code of a file that could not be created, the program's message for that case.
+        if (!existed) throw InOutError(103);
+        throw;
+    }
 }
 
 }  // namespace kelm

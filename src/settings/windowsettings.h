@@ -39,14 +39,16 @@ WindowSettings ReadWindowSettings(const std::string& path);
 // Whether a regular file is at the path (a folder there does not count).
 bool SettingsFileExists(const std::string& path);
 
-// Creates the settings file empty, replacing any file of that name.  Throws
-// InOutError(103) when it cannot be created.
-void CreateSettingsFile(const std::string& path);
-
 // Writes the sixteen entries into the settings file, keeping whatever else the file holds,
 // in one step: either the whole new file is in place or the old one is untouched.  Throws
 // KelmError "Unable to write to <path>" on failure, and for a file marked read-only (no
 // write bit in its mode, or one we may not write), which is not replaced.
 void WriteWindowSettings(const std::string& path, const WindowSettings& settings);
+
+// What closing the main window does with the settings: WriteWindowSettings, and where there
+// was no settings file and none can be made (a missing folder, a folder in its place), the
+// failure to create it, InOutError(103).  Either the whole file is written or none is
+// left: a failure never leaves an empty file behind.
+void SaveWindowSettings(const std::string& path, const WindowSettings& settings);
 
 }  // namespace kelm

@@ -5,8 +5,8 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
+#include "widgets/coreedge.h"
 #include "widgets/pictures.h"
-#include "widgets/uikit.h"
 
 namespace kelm {
 

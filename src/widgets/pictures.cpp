@@ -9,7 +9,7 @@
 #include <iterator>
 #include <memory>
 
-#include "widgets/uikit.h"
+#include "widgets/coreedge.h"
 
 namespace kelm {
 

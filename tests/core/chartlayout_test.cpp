@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "base/numtext.h"
 
@@ -199,6 +200,168 @@ TEST_F(ChartLayout, SegmentsAreCutToTheReachableBox) {
     EXPECT_FALSE(ClipSegment(box, x0, y0, x1, y1));
     x0 = 120, y0 = 0, x1 = 120, y1 = 50;
     EXPECT_FALSE(ClipSegment(box, x0, y0, x1, y1));
+}
+
+TEST_F(ChartLayout, FractionalTickStepsForAxesThatAskForDecimals) {
+    struct Step {
+        double range, maxLabels;
+        int decimals;
+        double step;
+    };
+    const Step steps[] = {
+        {9, 18, 1, 0.5},                          // a main pair from 1 to 10 on a wide panel
+        {9, 18, 0, 1},                            // whole numbers never go below 1
+        {9, 1000, 1, 0.1},                        // nor one decimal below 0.1
+        {9, 100, 2, 0.1},                         // 0.09 a label rounds up to the next round step
+        {9, 1000, 2, 0.01},                       // two decimals go down to 0.01
+        {0.35, 10, 2, 0.05}, {6000, 12, 2, 500},  // decimals change nothing where steps are large
+    };
+    for (const Step& c : steps)
+        EXPECT_DOUBLE_EQ(TickStep(c.range, c.maxLabels, c.decimals), c.step)
+            << c.range << " / " << c.maxLabels << ", " << c.decimals;
+
+    struct Decimals {
+        double step;
+        int most, decimals;
+    };
+    const Decimals needs[] = {{0.5, 2, 1},  {1, 2, 0},         {20, 2, 0},  {0.05, 2, 2},
+                              {0.05, 1, 1}, {0.1 + 0.2, 2, 1}, {0.01, 0, 0}};
+    for (const Decimals& c : needs) EXPECT_EQ(TickDecimals(c.step, c.most), c.decimals) << c.step;
+}
+
+TEST_F(ChartLayout, AFractionalBottomAxisLabelsItsSteps) {
+    GlobalNumberFormat().decimalSeparator = ',';
+    const Plot plot(PlotAxis{"Главная пара", 2}, PlotAxis{"Время (с)"});
+    const ChartGeometry g = LayOutChart(1200, 600, {1, 10, 0, 30}, measure_, plot);
+    // About 1090 pixels for labels as wide as "10,00", 30 plus 20 between: steps of 0.5,
+    // shown with the one decimal they need.
+    ASSERT_EQ(g.xTicks.size(), 19u);
+    EXPECT_EQ(g.xDecimals, 1);
+    EXPECT_EQ(TickLabel(g.xTicks[5], g.xDecimals), "3,5");
+    EXPECT_EQ(TickLabel(g.xTicks[4], g.xDecimals), "3,0");
+    EXPECT_EQ(g.yDecimals, 0);  // the value axis asked for none
+}
+
+TEST_F(ChartLayout, ASecondValueAxisTakesItsRoomOnTheRight) {
+    GlobalNumberFormat().thousandSeparator = " ";
+    const AxisRanges ranges{0, 100, 0, 6000, 0, 200};
+    const ChartGeometry one = LayOutChart(1000, 600, ranges, measure_, Plot({}, {}));
+    const ChartGeometry two =
+        LayOutChart(1000, 600, ranges, measure_, Plot({}, {}, PlotAxis{"Скорость (км/ч)"}));
+    EXPECT_EQ(one.series.right, 970);
+
+    ASSERT_TRUE(two.hasY2);
+    // Tick 4, gap 2, widest label "200" 18, gap 4, the title's line 10.
+    EXPECT_EQ(two.series.right, 970 - 38);
+    EXPECT_EQ(two.series.left, one.series.left);
+    // Both value axes span the same pixels, each over its own range.
+    EXPECT_EQ(two.y2.from, two.y.from);
+    EXPECT_EQ(two.y2.to, two.y.to);
+    EXPECT_DOUBLE_EQ(two.y2.ToPixel(200), two.y.ToPixel(6000));
+    EXPECT_DOUBLE_EQ(two.y2.ToPixel(50), two.y.ToPixel(1500));
+    EXPECT_EQ(two.y2Ticks.back(), 200);
+    EXPECT_EQ(two.Ranges(), ranges);
+}
+
+TEST_F(ChartLayout, AutomaticRangesOfAPlotSkipGapsAndFollowEachAxis) {
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto series = [](std::vector<ChartPoint> points, ValueAxis axis = ValueAxis::Left) {
+        PlotSeries s;
+        s.points = std::move(points);
+        s.axis = axis;
+        return s;
+    };
+    const PlotAxis x{"x", 0, 0, 10}, left{"y", 0, 0, 100}, right{"y2", 0, 0, 50};
+    struct Case {
+        const char* what;
+        Plot plot;
+        AxisRanges ranges;
+    };
+    Case cases[] = {
+        {"no points: the empty ranges", Plot(x, left, right), {0, 10, 0, 100, 0, 50}},
+        {"a gap counts for no axis", Plot(x, left), {1, 3, 5, 7}},
+        {"right-axis points set the right range only", Plot(x, left, right), {1, 4, 5, 7, -2, 9}},
+        {"without a right axis they are read on the left", Plot(x, left), {1, 4, -2, 9}},
+        {"from zero", Plot(x, PlotAxis{"y", 0, 0, 100, true}), {1, 3, 0, 7}},
+        {"one value: the empty span from it up", Plot(x, left), {2, 12, 5, 105}},
+    };
+    cases[1].plot.series = {series({{1, 5}, {2, nan}, {nan, 100}, {inf, 1}, {3, 7}})};
+    cases[2].plot.series = {series({{1, 5}, {3, 7}}),
+                            series({{4, -2}, {2, nan}, {2, 9}}, ValueAxis::Right)};
+    cases[3].plot.series = cases[2].plot.series;
+    cases[4].plot.series = {series({{1, 5}, {3, 7}})};
+    cases[5].plot.series = {series({{2, 5}, {2, nan}})};
+    for (const Case& c : cases) EXPECT_EQ(AutomaticRanges(c.plot), c.ranges) << c.what;
+
+    EXPECT_FALSE(DataExtents(Plot(x, left)).x.has_value());
+    EXPECT_EQ(DataExtents(cases[2].plot).y2, (ValueExtent{-2, 9}));
+}
+
+TEST_F(ChartLayout, MarkerCaptionsStandBesideTheirLinesWithoutOverlapping) {
+    Plot plot;
+    plot.markers = {{.x = 50, .caption = "abc"},    // right of its line
+                    {.x = 51, .caption = "def"},    // would overlap the first: below it
+                    {.x = 99.5, .caption = "ghi"},  // no room on the right: on the left
+                    {.x = 150, .caption = "jkl"},   // out of view
+                    {.x = 20},                      // no caption
+                    {.x = 20, .caption = "mno"}};   // clear of the others: at the top
+    const ChartGeometry g = LayOutChart(1000, 600, {0, 100, 0, 10}, measure_, plot);
+    ASSERT_EQ(g.markerCaptions.size(), plot.markers.size());
+    const double px = g.x.ToPixel(50), top = g.y.to, h = 10 + 2 * kLabelPadding;
+    const double w = 18 + 2 * kLabelPadding;
+    EXPECT_EQ(g.markerCaptions[0], (PixelRect{px + 3, top, px + 3 + w, top + h}));
+    ASSERT_TRUE(g.markerCaptions[1]);
+    EXPECT_GE(g.markerCaptions[1]->top, top + h);
+    EXPECT_EQ(g.markerCaptions[1]->left, g.x.ToPixel(51) + 3);
+    ASSERT_TRUE(g.markerCaptions[2]);
+    EXPECT_EQ(g.markerCaptions[2]->right, g.x.ToPixel(99.5) - 3);
+    EXPECT_EQ(g.markerCaptions[2]->top, top);
+    EXPECT_FALSE(g.markerCaptions[3]);
+    EXPECT_FALSE(g.markerCaptions[4]);
+    EXPECT_EQ(g.markerCaptions[5]->top, top);
+}
+
+TEST_F(ChartLayout, TheLegendGoesWhereItHidesLeast) {
+    Plot plot;
+    plot.legend = {{.text = "ab"}, {.text = "abcd"}};
+    // Padding 4, sample 24, padding 4, widest text 24, padding 4; two lines and padding.
+    EXPECT_EQ(LegendSize(plot.legend, measure_), (std::pair<double, double>{60, 28}));
+    const AxisRanges r{0, 100, 0, 100};
+    const auto place = [&](const Plot& p) {
+        return *LayOutChart(1000, 600, r, measure_, p).legend;
+    };
+    const ChartGeometry g = LayOutChart(1000, 600, r, measure_, plot);
+    const double right = g.x.to - kLegendInset - 60, left = g.x.from + kLegendInset;
+    const double top = g.y.to + kLegendInset, bottom = g.y.from - kLegendInset - 28;
+    const PixelRect topRight{right, top, right + 60, top + 28};
+    const PixelRect topLeft{left, top, left + 60, top + 28};
+    const PixelRect bottomRight{right, bottom, right + 60, bottom + 28};
+
+    EXPECT_EQ(place(plot), topRight);  // nothing to hide: the first corner
+    PlotSeries high;                   // a line along the top hides under each top place
+    high.points = {{0, 95}, {100, 95}};
+    plot.series = {high};
+    EXPECT_EQ(place(plot), bottomRight);
+    PlotSeries falling;  // and one from the top left corner to the bottom right
+    falling.points = {{0, 100}, {100, 0}};
+    plot.series.push_back(falling);
+    EXPECT_EQ(place(plot), (PixelRect{left, bottom, left + 60, bottom + 28}));
+    // A gap in the line hides nothing: the top right is free again when the line along the
+    // top breaks there.
+    plot.series = {high};
+    plot.series[0].points = {{0, 95}, {80, 95}, {90, std::nan("")}, {100, 95}};
+    EXPECT_EQ(place(plot), topRight);
+    // A marker counts too.
+    plot.series.clear();
+    plot.markers = {{.x = 97}};
+    EXPECT_EQ(place(plot), topLeft);
+    plot.markers.clear();
+    // A place the window fixes is kept, whatever it hides.
+    plot.legendPlace = LegendPlace::BottomLeft;
+    EXPECT_EQ(place(plot), (PixelRect{left, bottom, left + 60, bottom + 28}));
+    // No entries, no legend.
+    EXPECT_FALSE(LayOutChart(1000, 600, r, measure_, Plot()).legend.has_value());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,17 +70,14 @@ inline std::string CrLfLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-// Runs the body in a forked child whose files may grow to at most maxFileSize bytes, as
-// on a full disk; this fails even for root, where read-only permissions do not.  SIGXFSZ
-// is ignored so that a write over the limit fails with EFBIG instead of killing the
-// child.  Returns the body's result (0 to 255), or -1 when the child did not exit.
-inline int RunWithFileSizeLimit(rlim_t maxFileSize, const std::function<int()>& body) {
+// Runs the body in a forked child after `prepare` (which returns false when it could not
+// set the child up) and returns the body's result (0 to 255): 250 when the set-up failed,
+// 252 when the body threw, -1 when the child did not exit.
+inline int RunInChild(const std::function<bool()>& prepare, const std::function<int()>& body) {
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{maxFileSize, maxFileSize};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(250);
+        if (!prepare()) ::_exit(250);
         int result = 251;
         try {
             result = body();
@@ -91,6 +89,32 @@ inline int RunWithFileSizeLimit(rlim_t maxFileSize, const std::function<int()>& 
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+// Runs the body in a forked child whose files may grow to at most maxFileSize bytes, as
+// on a full disk; this fails even for root, where read-only permissions do not.  SIGXFSZ
+// is ignored so that a write over the limit fails with EFBIG instead of killing the
+// child.
+inline int RunWithFileSizeLimit(rlim_t maxFileSize, const std::function<int()>& body) {
+    return RunInChild(
+        [maxFileSize] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{maxFileSize, maxFileSize};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        },
+        body);
+}
+
+// Runs the body in a forked child as another user, with the group and supplementary groups
+// given; only root may do that.
+inline int RunAsUser(uid_t user, gid_t group, const std::vector<gid_t>& groups,
+                     const std::function<int()>& body) {
+    return RunInChild(
+        [&] {
+            return ::setgroups(groups.size(), groups.data()) == 0 && ::setgid(group) == 0 &&
+                   ::setuid(user) == 0;
+        },
+        body);
 }
 
 }  // namespace kelm::testing

@@ -54,11 +54,14 @@ class FileLocationsTest : public ::testing::Test {
         FileLocationInputs in;
         in.programPath = program_;
         in.home = home_;
-        in.samplePath = sample_;
         return in;
     }
 
     void MakeProgramFolderReadOnly() { fs::permissions(programFolder_, fs::perms(0555)); }
+
+    // Without share/kelm/ beside lib/kelm/ the program is no install: a build folder or a
+    // copy on a USB stick.
+    void MakeACopyThatIsNotInstalled() { fs::remove_all(tmp_.path() / "prefix/share"); }
 
     // As root, the scratch folder and all in it go to the ordinary user who makes the
     // choice, so that only the modes set here stop it.
@@ -87,8 +90,8 @@ class FileLocationsTest : public ::testing::Test {
                 ::_exit(3);
             }
             const FileLocations out = PrepareFileLocations(in);
-            const std::string text =
-                out.catalog + '\n' + out.settings + '\n' + (out.besideProgram ? "beside" : "own");
+            const std::string text = out.catalog + '\n' + out.settings + '\n' + out.dynamics +
+                                     '\n' + (out.besideProgram ? "beside" : "own");
             const bool written =
                 ::write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
             ::_exit(written ? 0 : 4);
@@ -106,9 +109,11 @@ class FileLocationsTest : public ::testing::Test {
         FileLocations out;
         const std::size_t a = text.find('\n');
         const std::size_t b = text.find('\n', a + 1);
+        const std::size_t c = text.find('\n', b + 1);
         out.catalog = text.substr(0, a);
         out.settings = text.substr(a + 1, b - a - 1);
-        out.besideProgram = text.substr(b + 1) == "beside";
+        out.dynamics = text.substr(b + 1, c - b - 1);
+        out.besideProgram = text.substr(c + 1) == "beside";
         return out;
     }
 
@@ -120,10 +125,12 @@ class FileLocationsTest : public ::testing::Test {
 };
 
 TEST_F(FileLocationsTest, WritableProgramFolderKeepsBothFilesBesideTheProgram) {
+    MakeACopyThatIsNotInstalled();
     const FileLocations where = Prepare(Inputs());
     EXPECT_TRUE(where.besideProgram);
     EXPECT_EQ(where.catalog, tmp_ / "prefix/lib/kelm/Kelm.dat");
     EXPECT_EQ(where.settings, tmp_ / "prefix/lib/kelm/Kelm.ini");
+    EXPECT_EQ(where.dynamics, tmp_ / "prefix/lib/kelm/Kelm-dynamics.json");
     // The trial file is gone, nothing is copied beside the program and the home folder is
     // left alone.
     EXPECT_EQ(Names(programFolder_), std::vector<std::string>{"Kelm"});
@@ -149,6 +156,7 @@ TEST_F(FileLocationsTest, ReadOnlyProgramFolderUsesTheDefaultUserFoldersWithTheS
 TEST_F(FileLocationsTest, AReadOnlyCopyWithItsOwnCatalogStartsTheUserFromThatOne) {
     const std::string carried = "Riads\r\nParas\r\n_\r\n4,3\r\nKoless\r\n";
     WriteBytes(programFolder_ + "/Kelm.dat", carried);
+    MakeACopyThatIsNotInstalled();
     MakeProgramFolderReadOnly();
     const FileLocations where = Prepare(Inputs());
     EXPECT_FALSE(where.besideProgram);
@@ -223,6 +231,87 @@ TEST_F(FileLocationsTest, WithoutAHomeTheFilesStayBesideTheProgram) {
     where = Prepare(in);
     EXPECT_FALSE(where.besideProgram);
     EXPECT_EQ(where.settings, tmp_ / "conf/kelm/Kelm.ini");
+}
+
+TEST_F(FileLocationsTest, AnInstalledProgramNeverKeepsFilesBesideItselfWhoeverRunsIt) {
+    // What root left beside the program when it could write there: never a user's start.
+    WriteBytes(programFolder_ + "/Kelm.dat", "Riads\r\nParas\r\nKoless\r\n");
+    // In this process, root when the suite runs as root: the folder is writable then, and
+    // the files still go to the home folder.
+    const FileLocations where = PrepareFileLocations(Inputs());
+    EXPECT_FALSE(where.besideProgram);
+    EXPECT_EQ(where.catalog, home_ + "/.local/share/kelm/Kelm.dat");
+    EXPECT_EQ(where.settings, home_ + "/.config/kelm/Kelm.ini");
+    EXPECT_EQ(ReadBytes(where.catalog), kSample);
+    EXPECT_EQ(Names(programFolder_), (std::vector<std::string>{"Kelm", "Kelm.dat"}));
+}
+
+TEST_F(FileLocationsTest, ThePackagesProgramIsInstalledWhereverItLies) {
+    // Unpacked into a folder of another shape, without any share/kelm/: still the user's
+    // folders, with nothing to copy and nothing written beside the program.
+    const std::string unpacked = tmp_ / "unpacked/Kelm";
+    fs::create_directories(tmp_ / "unpacked");
+    WriteBytes(unpacked, "#!/bin/true\n");
+    FileLocationInputs in = Inputs();
+    in.programPath = unpacked;
+    in.packaged = true;
+    const FileLocations where = Prepare(in);
+    EXPECT_FALSE(where.besideProgram);
+    EXPECT_EQ(where.catalog, home_ + "/.local/share/kelm/Kelm.dat");
+    EXPECT_FALSE(fs::exists(where.catalog));
+    EXPECT_EQ(Names(tmp_ / "unpacked"), std::vector<std::string>{"Kelm"});
+}
+
+TEST_F(FileLocationsTest, TheDynamicsFileLiesWithTheCatalogAndStartsFromItsOwnSample) {
+    const std::string sample = "{\"engines\": []}\n";
+    WriteBytes(tmp_ / "prefix/share/kelm/Kelm-dynamics.json", sample);
+    FileLocationInputs in = Inputs();
+    in.xdgDataHome = tmp_ / "data";
+    FileLocations where = Prepare(in);
+    EXPECT_EQ(where.dynamics, tmp_ / "data/kelm/Kelm-dynamics.json");
+    EXPECT_EQ(ReadBytes(where.dynamics), sample);
+    EXPECT_EQ(ReadBytes(where.catalog), kSample);
+
+    // The user's own is never replaced; a missing sample leaves the file missing.
+    WriteBytes(where.dynamics, "mine");
+    where = Prepare(in);
+    EXPECT_EQ(ReadBytes(where.dynamics), "mine");
+    fs::remove(tmp_ / "prefix/share/kelm/Kelm-dynamics.json");
+    in.xdgDataHome.clear();
+    where = Prepare(in);
+    EXPECT_EQ(where.dynamics, home_ + "/.local/share/kelm/Kelm-dynamics.json");
+    EXPECT_EQ(Names(home_ + "/.local/share/kelm"), std::vector<std::string>{"Kelm.dat"});
+
+    // A read-only copy that carries one starts its user from it.
+    MakeACopyThatIsNotInstalled();
+    WriteBytes(programFolder_ + "/Kelm-dynamics.json", "carried");
+    MakeProgramFolderReadOnly();
+    in.xdgDataHome = tmp_ / "carried";
+    where = Prepare(in);
+    EXPECT_EQ(ReadBytes(where.dynamics), "carried");
+}
+
+TEST_F(FileLocationsTest, InstalledMeansLibKelmBesideShareKelmOrBuiltForThePackage) {
+    struct Case {
+        std::string program;
+        bool packaged;
+        bool installed;
+    };
+    fs::create_directories(tmp_ / "build/bin");
+    fs::create_directories(tmp_ / "share/kelm");  // beside a build folder, by chance
+    fs::create_directories(tmp_ / "other/lib/kelm");
+    const Case cases[] = {
+        {program_, false, true},
+        {tmp_ / "build/bin/Kelm", false, false},
+        {tmp_ / "build/bin/Kelm", true, true},
+        {tmp_ / "other/lib/kelm/Kelm", false, false},  // no share/kelm beside it
+    };
+    for (const Case& c : cases) {
+        FileLocationInputs in;
+        in.programPath = c.program;
+        in.packaged = c.packaged;
+        EXPECT_EQ(IsInstalled(in), c.installed) << c.program << " " << c.packaged;
+    }
 }
 
 TEST(InstalledSamplePath, SharedDataOfTheProgramsPrefix) {

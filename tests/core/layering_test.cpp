@@ -93,7 +93,7 @@ TEST(Layering, TheRuleItselfTellsUpSidewaysAndDown) {
     EXPECT_EQ(Violation(core, "editor", "editor/editor", "widgets/spinedit"), "");
     EXPECT_EQ(Violation(core, "editor", "editor/editor", "editor/controls"), "");
     EXPECT_EQ(Violation(core, "mainwindow", "mainwindow/mainwindow", "chart/chartpanel"), "");
-    EXPECT_EQ(Violation(core, "widgets", "widgets/uikit", "mainwindow/mainwindow"),
+    EXPECT_EQ(Violation(core, "widgets", "widgets/placement", "mainwindow/mainwindow"),
               "an include upward");
     EXPECT_EQ(Violation(core, "editor", "editor/editor", "chart/chartpanel"),
               "an include sideways");

@@ -210,5 +210,34 @@ TEST(FormatGrouped, RoundsAndGroups) {
     EXPECT_EQ(FormatGrouped(47.4725, " "), "47");
 }
 
+// Fixed decimals, grouped where asked, and a number however large: to_chars into a short
+// buffer fails past about 60 digits, which once printed the buffer's garbage.
+TEST(FormatFixed, GroupsAndNeverCutsALargeNumber) {
+    const NumberFormat saved = GlobalNumberFormat();
+    GlobalNumberFormat().decimalSeparator = ',';
+    const struct {
+        double value;
+        int decimals;
+        const char* separator;
+        const char* text;
+    } cases[] = {
+        {1093.25, 1, " ", "1 093,2"},  // correctly rounded: 1093.25 is exact, ties to even
+        {1093.3, 1, " ", "1 093,3"},
+        {1093.3, 1, "", "1093,3"},
+        {999.96, 1, " ", "1 000,0"},
+        {47.4725, 1, " ", "47,5"},
+        {-0.04, 1, " ", "0,0"},  // no "-0,0"
+        {-1234567.89, 2, ".", "-1.234.567,89"},
+        {0, 0, " ", "0"},
+        {999999999999999.0, 1, " ", "999 999 999 999 999,0"},
+        {1.66153846153846e62, 1, " ", "1,66153846153846E62"},
+        {1e15, 1, " ", "1E15"},
+        {std::numeric_limits<double>::infinity(), 1, " ", "INF"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFixed(c.value, c.decimals, c.separator), c.text) << c.value;
+    GlobalNumberFormat() = saved;
+}
+
 }  // namespace
 }  // namespace kelm

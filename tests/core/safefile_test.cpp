@@ -1,13 +1,21 @@
 #include "base/safefile.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "base/contenthash.h"
+#include "base/posixio.h"
 #include "file_test_support.h"
 
 namespace kelm {
@@ -19,6 +27,41 @@ using testing::TempFolder;
 using testing::WriteBytes;
 
 constexpr fs::perms kRwR = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw std::runtime_error("stat " + path);
+    return st;
+}
+
+// A file owned by another user and shared with the group "users", in a folder that group
+// may write, for saves by the user nobody as a member of that group.  Needs root.
+struct GroupShared {
+    gid_t users = 0;
+    uid_t daemon = 0;
+    std::string skip;  // why the case cannot be made here
+
+    explicit GroupShared(const TempFolder& folder) {
+        const group* g = ::getgrnam("users");
+        const passwd* p = ::getpwnam("daemon");
+        if (::geteuid() != 0) {
+            skip = "only root can give files away and run as another user";
+        } else if (!g || !p) {
+            skip = "the system has no group \"users\" or no user \"daemon\"";
+        } else {
+            users = g->gr_gid;
+            daemon = p->pw_uid;
+            // The scratch folder is root's and private: open the way to it.
+            if (::chown(folder.path().c_str(), 0, users) != 0) throw std::runtime_error("chown");
+            fs::permissions(folder.path(), fs::perms(0775));
+        }
+    }
+    int RunAsMember(const std::function<int()>& body) const {
+        return testing::RunAsUser(kNobody, kNogroup, {users}, body);
+    }
+};
 
 TEST(ReplaceFile, NewAndOldFilesGetTheContentAndTheOldFileKeepsItsPermissions) {
     TempFolder folder;
@@ -49,6 +92,67 @@ TEST(ReplaceFile, TheOwnerStaysWhenRootReplacesAnotherUsersFile) {
     EXPECT_EQ(st.st_uid, 4321u);
     EXPECT_EQ(st.st_gid, 4322u);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(ReplaceFile, AGroupMemberSavingAnotherUsersFileKeepsItsGroupAndMode) {
+    TempFolder folder;
+    const GroupShared shared(folder);
+    if (!shared.skip.empty()) GTEST_SKIP() << shared.skip;
+    const std::string path = folder / "Kelm.dat";
+    WriteBytes(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), shared.daemon, shared.users), 0);
+    fs::permissions(path, fs::perms(0664));
+    EXPECT_EQ(shared.RunAsMember([&] { return ReplaceFile(path, "new"); }), 0);
+    EXPECT_EQ(ReadBytes(path), "new");
+    const struct stat st = StatOf(path);
+    EXPECT_EQ(st.st_uid, kNobody);  // only root may give the new file to daemon
+    EXPECT_EQ(st.st_gid, shared.users);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+}
+
+// The binary form of a POSIX ACL as the kernel keeps it in "system.posix_acl_access":
+// the owner, one more user and the owning group may read and write, others read.
+std::string AclGivingUserReadWrite(uid_t user) {
+    struct Entry {
+        std::uint16_t tag, perm;
+        std::uint32_t id;
+    };
+    constexpr std::uint32_t kVersion = 2;
+    constexpr std::uint32_t kNoId = 0xFFFFFFFFu;
+    const Entry entries[] = {{0x01, 6, kNoId},
+                             {0x02, 6, user},
+                             {0x04, 6, kNoId},
+                             {0x10, 6, kNoId},
+                             {0x20, 4, kNoId}};  // owner, user, group, mask, other
+    std::string bytes(reinterpret_cast<const char*>(&kVersion), sizeof kVersion);
+    bytes.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    return bytes;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+    return n < 0 ? std::string("(none: ") + std::strerror(errno) + ")" : std::string(value, n);
+}
+
+TEST(ReplaceFile, ExtendedAttributesAndTheAclStayWithTheFile) {
+    TempFolder folder;
+    const std::string path = folder / "Kelm.dat";
+    WriteBytes(path, "old");
+    if (::setxattr(path.c_str(), "user.kelm.note", "shared", 6, 0) != 0) {
+        GTEST_SKIP() << "this file system keeps no extended attributes: " << std::strerror(errno);
+    }
+    const std::string acl = AclGivingUserReadWrite(kNobody);
+    const bool aclKept =
+        ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    EXPECT_EQ(ReplaceFile(path, "new"), 0);
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(Attribute(path, "user.kelm.note"), "shared");
+    if (aclKept) {
+        EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    } else {
+        std::cout << "[  NOTE    ] this file system keeps no POSIX ACLs\n";
+    }
 }
 
 TEST(ReplaceFile, ALinkStaysALinkAndTheFileItLeadsToIsReplaced) {
@@ -131,6 +235,63 @@ TEST(ReplaceFile, AFailedWriteOrAnUncommittedReplacementLeavesTheOldFileWhole) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
 }
 
+void SetAge(const std::string& path, std::chrono::seconds age) {
+    const timespec then{static_cast<time_t>(std::time(nullptr) - age.count()), 0};
+    const timespec times[2] = {then, then};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) throw std::runtime_error("utimensat");
+}
+
+TEST(ReplaceFile, AKilledSaveLeavesOnlyItsTemporaryFileWhichTheNextSaveRemovesAfterAnHour) {
+    using namespace std::chrono_literals;
+    TempFolder folder;
+    const std::string path = folder / "Kelm.dat";
+    WriteBytes(path, "old");
+    // A save killed after writing its new copy: no destructor runs.
+    ASSERT_EQ(testing::RunInChild([] { return true; },
+                                  [&]() -> int {
+                                      FileReplacement replacement(path, "new");
+                                      ::_exit(replacement.Error());
+                                  }),
+              0);
+    ASSERT_EQ(folder.Names().size(), 2u);
+    const std::string left = folder.Names()[0];
+    EXPECT_TRUE(posixio::IsTemporaryOf(left, "Kelm.dat")) << left;
+    EXPECT_EQ(ReadBytes(path), "old");
+
+    // Only the program's own temporary files of this file, and only the old ones, go.
+    SetAge(folder / left, 2h);
+    const std::string fresh = ".Kelm.dat.4fresh.tmp", other = ".Other.dat.abc123.tmp";
+    for (const std::string& name : {fresh, other, std::string("Kelm.dat.tmp")}) {
+        WriteBytes(folder / name, "x");
+        SetAge(folder / name, name == fresh ? 50min : 2h);
+    }
+    EXPECT_EQ(ReplaceFile(path, "newer"), 0);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{fresh, other, "Kelm.dat", "Kelm.dat.tmp"}));
+}
+
+TEST(KeepCopy, WhereAHardLinkIsRefusedTheBytesAreCopiedAsPrivateAsTheFile) {
+    // The system refuses a hard link to another user's file that one may not write.
+    std::ifstream setting("/proc/sys/fs/protected_hardlinks");
+    int protectedLinks = 0;
+    if (!(setting >> protectedLinks) || protectedLinks != 1) {
+        GTEST_SKIP() << "hard links are not protected here, so none is refused";
+    }
+    TempFolder folder;
+    const GroupShared shared(folder);
+    if (!shared.skip.empty()) GTEST_SKIP() << shared.skip;
+    const std::string file = folder / "Kelm.dat";
+    WriteBytes(file, "catalog");
+    ASSERT_EQ(::chown(file.c_str(), shared.daemon, shared.users), 0);
+    fs::permissions(file, fs::perms(0640));
+    EXPECT_EQ(shared.RunAsMember([&] { return KeepCopy(file, file + ".bak"); }), 0);
+    EXPECT_EQ(ReadBytes(file + ".bak"), "catalog");
+    const struct stat original = StatOf(file), copy = StatOf(file + ".bak");
+    EXPECT_NE(copy.st_ino, original.st_ino);  // a copy, not a link
+    EXPECT_EQ(copy.st_mode & 07777, 0640u);
+    EXPECT_EQ(copy.st_gid, shared.users);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Kelm.dat", "Kelm.dat.bak"}));
+}
+
 TEST(KeepCopy, TheCopyHoldsTheFileAndReplacesAnOlderCopyOnlyWhenComplete) {
     TempFolder folder;
     const std::string file = folder / "a.dat";
@@ -150,6 +311,52 @@ TEST(KeepCopy, TheCopyHoldsTheFileAndReplacesAnOlderCopyOnlyWhenComplete) {
     fs::create_directories(copy + "/full");  // a folder in the copy's place
     EXPECT_NE(KeepCopy(file, copy), 0);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.dat", "a.dat.bak"}));
+}
+
+TEST(ReplaceFile, TheFailureIsToldByItsRealReason) {
+    TempFolder folder;
+    WriteBytes(folder / "ro.png", "old");
+    fs::permissions(folder / "ro.png", fs::perms(0444));  // refused for root too
+    WriteBytes(folder / "notafolder", "x");
+    fs::create_directory(folder / "dir.png");
+    const struct {
+        std::string path, reason;
+    } cases[] = {
+        {folder / "ro.png", "файл защищён от записи"},
+        {folder / "notafolder/chart.png", "«" + (folder / "notafolder") + "» — не папка"},
+        {folder / "notafolder/deeper/chart.png", "«" + (folder / "notafolder") + "» — не папка"},
+        {folder / "missing/chart.png", "папка «" + (folder / "missing") + "» не найдена"},
+        {folder / "dir.png", "под этим именем уже есть папка"},
+    };
+    for (const auto& c : cases) {
+        FileReplacement replacement(c.path, "new");
+        EXPECT_NE(replacement.Commit(), 0) << c.path;
+        EXPECT_EQ(FailureReason(replacement), c.reason) << c.path;
+    }
+
+    // A full disk (the file size limit, which binds root too).
+    EXPECT_EQ(testing::RunWithFileSizeLimit(
+                  1000,
+                  [&] {
+                      FileReplacement replacement(folder / "big.png", std::string(5000, 'n'));
+                      replacement.Commit();
+                      return FailureReason(replacement) == "на диске недостаточно места" ? 0 : 1;
+                  }),
+              0);
+
+    // A folder the user may not write (as nobody, where the suite runs as root).
+    const std::string locked = folder / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms(0555));
+    fs::permissions(folder.path(), fs::perms(0755));
+    const auto lockedOut = [&] {
+        FileReplacement replacement(locked + "/chart.png", "new");
+        replacement.Commit();
+        return FailureReason(replacement) == "нет прав на запись в папку «" + locked + "»" ? 0 : 1;
+    };
+    EXPECT_EQ(::geteuid() == 0 ? testing::RunAsUser(kNobody, kNogroup, {}, lockedOut) : lockedOut(),
+              0);
+    fs::permissions(locked, fs::perms(0755));
 }
 
 TEST(ContentHash, TheSameBytesGiveTheSameValueHoweverTheyAreSplit) {

@@ -118,10 +118,7 @@ TEST(WindowSettings, NewFileHoldsTheSeventeenLinesInOrder) {
     s.FormHeight = 480;
     s.FormWidth = 640;
     ASSERT_FALSE(SettingsFileExists(path));
-    CreateSettingsFile(path);
-    EXPECT_TRUE(SettingsFileExists(path));
-    EXPECT_EQ(ReadBytes(path), "");
-    WriteWindowSettings(path, s);
+    SaveWindowSettings(path, s);
     const std::string expected =
         Cp("[Параметры]\r\nFormMax=0\r\nFormHeight=480\r\nFormWidth=640\r\nSE1=6000\r\nCB1="
            "1\r\nCB2=0\r\n"
@@ -203,7 +200,7 @@ TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
     TempFolder dir;
     const std::string missingFolder = dir / "no/such/folder/Kelm.ini";
     try {
-        CreateSettingsFile(missingFolder);
+        SaveWindowSettings(missingFolder, WindowSettings{});
         FAIL() << "created a file in a missing folder";
     } catch (const InOutError& e) {
         EXPECT_STREQ(e.what(), "I/O error 103");
@@ -211,7 +208,7 @@ TEST(WindowSettings, FailuresCarryTheirTextsAndLeaveTheOldFileWhole) {
     std::filesystem::create_directory(dir / "Kelm.ini");
     EXPECT_FALSE(SettingsFileExists(dir / "Kelm.ini"));
     EXPECT_EQ(ReadWindowSettings(dir / "Kelm.ini"), DefaultWindowSettings());  // read as missing
-    EXPECT_THROW(CreateSettingsFile(dir / "Kelm.ini"), InOutError);
+    EXPECT_THROW(SaveWindowSettings(dir / "Kelm.ini", WindowSettings{}), InOutError);
 
     try {
         WriteWindowSettings(missingFolder, WindowSettings{});
@@ -260,6 +257,22 @@ TEST(WindowSettings, AReadOnlySettingsFileStaysAsItIs) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"Kelm.ini"});
     EXPECT_EQ(std::filesystem::status(path).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+}
+
+TEST(WindowSettings, AFirstSaveThatFailsLeavesNoEmptyFile) {
+    TempFolder dir;
+    const std::string path = dir / "Kelm.ini";
+    // The file size limit binds root too, as a full disk would.
+    const int result = testing::RunWithFileSizeLimit(100, [&] {
+        try {
+            SaveWindowSettings(path, DefaultWindowSettings());
+            return 1;
+        } catch (const InOutError& e) {
+            return e.code() == 103 ? 0 : 2;
+        }
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(Ravnenie, DesignWidthsAndTruncatingGap) {

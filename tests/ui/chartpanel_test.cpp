@@ -15,10 +15,13 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <functional>
 
+#include "base/numtext.h"
 #include "chart/shiftcurves.h"
 #include "core/recording_messages.h"
+#include "widgets/coreedge.h"
 
 namespace kelm {
 namespace {
@@ -350,21 +353,23 @@ class PaintCounter : public QObject {
     int paints = 0;
 };
 
+// The paint events a widget on screen receives for a change.
+int PaintsAfter(QWidget& widget, const std::function<void()>& change) {
+    PaintCounter counter;
+    widget.installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    widget.removeEventFilter(&counter);
+    return counter.paints;
+}
+
 TEST_F(ChartPanelTest, RepaintsAfterEveryChangeOfASeries) {
     panel_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
-    PaintCounter counter;
-    panel_.installEventFilter(&counter);
-    QCoreApplication::processEvents();
-    counter.paints = 0;
-    chart_[3].AddXY(10, 1000);
-    QCoreApplication::processEvents();
-    EXPECT_GT(counter.paints, 0);
-    counter.paints = 0;
-    chart_[3].SetColor(colors::Navy);
-    QCoreApplication::processEvents();
-    EXPECT_GT(counter.paints, 0);
-    panel_.removeEventFilter(&counter);
+    EXPECT_GT(PaintsAfter(panel_, [&] { chart_[3].AddXY(10, 1000); }), 0);
+    EXPECT_GT(PaintsAfter(panel_, [&] { chart_[3].SetColor(colors::Navy); }), 0);
     panel_.hide();
 }
 
@@ -581,6 +586,231 @@ TEST_F(ChartPanelTest, PageStretchesTheChartOverThePrintedRectangle) {
     const QPoint shift(qRound(150 + g.x.ToPixel(47.4725) * 700 / 600),
                        qRound(105 + g.y.ToPixel(6000) * 490 / 400));
     EXPECT_GT(CountColour(page, colors::Red, QRect(shift - QPoint(1, 1), QSize(3, 3))), 6);
+}
+
+// A chart of the model's plot: the dynamics windows' kind of chart.
+class PlotPanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        panel_.resize(600, 400);
+        panel_.setObjectName("ChartRazgon");
+    }
+
+    QImage Shot() { return panel_.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    QPoint PixelOf(double x, double y, ValueAxis axis = ValueAxis::Left) {
+        const ChartGeometry g = panel_.ScreenGeometry();
+        return QPointF(g.x.ToPixel(x), (axis == ValueAxis::Left ? g.y : g.y2).ToPixel(y)).toPoint();
+    }
+
+    static PlotSeries Line(Color c, std::vector<ChartPoint> points,
+                           LineStyle style = LineStyle::Solid, double width = 1) {
+        PlotSeries s;
+        s.color = c;
+        s.width = width;
+        s.line = style;
+        s.points = std::move(points);
+        return s;
+    }
+
+    // Both value axes 0 to 100 and 0 to 50 over x from 0 to 100, whatever else is drawn.
+    Plot Frame() {
+        Plot p(PlotAxis{"Время (с)"}, PlotAxis{"Скорость (км/ч)"}, PlotAxis{"Сила (Н)"});
+        p.series.push_back(Line(colors::Silver, {{0, 0}, {100, 100}}));
+        p.series.push_back(Line(colors::Silver, {{0, 0}, {100, 50}}));
+        p.series.back().axis = ValueAxis::Right;
+        return p;
+    }
+
+    PlotModel model_;
+    ChartPanel panel_{model_};
+};
+
+TEST_F(PlotPanelTest, DrawsLinesByStyleGapsSymbolsMarkersLabelsAndALegend) {
+    GlobalNumberFormat().thousandSeparator = " ";
+    Plot p = Frame();
+    const double nan = std::nan("");
+    p.series.push_back(Line(colors::Red, {{0, 80}, {40, 80}, {50, nan}, {60, 80}, {100, 80}},
+                            LineStyle::Solid, 2));
+    p.series.push_back(Line(colors::Blue, {{0, 60}, {100, 60}}, LineStyle::Dashed));
+    p.series.push_back(Line(colors::Green, {{0, 40}, {100, 40}}, LineStyle::Dotted));
+    p.series.push_back(Line(colors::Fuchsia, {{0, 10}, {100, 10}}));
+    p.series.back().axis = ValueAxis::Right;  // 10 of 50: a fifth of the way up
+    PlotSeries dots = Line(colors::Maroon, {{20, 20}, {70, 20}}, LineStyle::None);
+    dots.symbolRadius = 3;
+    dots.labels = {{"1→2"}, {}};
+    p.series.push_back(dots);
+    p.markers.push_back({.x = 30, .color = colors::Teal, .caption = "159,4 км/ч"});
+    p.markers.push_back({.x = 130, .color = colors::Navy});  // out of view
+    p.legend = {{.color = colors::Olive, .width = 2, .text = "Набор 1"},
+                {.color = colors::Purple, .line = LineStyle::Dashed, .text = "Набор 2"}};
+    model_.Set(p);
+    const QImage shot = Shot();
+    const ChartGeometry g = panel_.ScreenGeometry();
+    ASSERT_TRUE(g.hasY2);
+
+    // Each line by its row: how many pixels of a span of x from 5 to 95 it covers, and
+    // its longest unbroken piece.
+    struct Row {
+        const char* what;
+        Color color;
+        double y;
+        ValueAxis axis;
+        double least, most;  // share of the span covered
+        int longestAtMost;   // in pixels
+    };
+    const int span = PixelOf(95, 0).x() - PixelOf(5, 0).x();
+    const Row rows[] = {
+        {"solid, broken by a gap of 20 in 100", colors::Red, 80, ValueAxis::Left, 0.74, 0.82,
+         PixelOf(40, 0).x() - PixelOf(5, 0).x() + 2},
+        {"dashed: six on, four off", colors::Blue, 60, ValueAxis::Left, 0.5, 0.7, 7},
+        {"dotted: one on, three off", colors::Green, 40, ValueAxis::Left, 0.15, 0.35, 2},
+        {"solid, on the right axis", colors::Fuchsia, 10, ValueAxis::Right, 0.9, 1.01, 9999},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const QPoint at = PixelOf(5, r.y, r.axis);
+        const QRect band(at.x(), at.y() - 1, span, 3);
+        const auto mine = [&](QRgb px) { return px == ToQColor(r.color).rgb(); };
+        int covered = 0;  // columns of the span where the line shows in its band
+        for (int x = band.left(); x <= band.right(); ++x)
+            covered += CountPixels(shot, mine, QRect(x, band.top(), 1, 3)) > 0;
+        EXPECT_GE(covered, r.least * span);
+        EXPECT_LE(covered, r.most * span);
+        EXPECT_LE(LongestRun(shot, mine, band, Qt::Horizontal), r.longestAtMost);
+    }
+    // Nothing red in the gap, red again after it.
+    const QPoint gap = PixelOf(50, 80);
+    EXPECT_EQ(CountColour(shot, colors::Red, QRect(gap - QPoint(15, 5), QSize(31, 11))), 0);
+    EXPECT_GT(CountColour(shot, colors::Red, QRect(PixelOf(80, 80) - QPoint(5, 5), QSize(11, 11))),
+              0);
+
+    // The symbols without a line between them; the first carries its boxed label.
+    for (double x : {20.0, 70.0})
+        EXPECT_EQ(ColumnRunThrough(shot, PixelOf(x, 20), colors::Maroon), 6);
+    EXPECT_EQ(CountColour(shot, colors::Maroon, QRect(PixelOf(45, 20) - QPoint(3, 3), QSize(7, 7))),
+              0);
+    for (double x : {20.0, 70.0}) {
+        const QPoint above = PixelOf(x, 20) - QPoint(15, 26);
+        EXPECT_EQ(CountPixels(shot, Dark, QRect(above, QSize(30, 16))) > 5, x == 20);
+    }
+
+    // The marker: a dashed teal line over the whole value range, its caption at the top.
+    const int mx = PixelOf(30, 0).x();
+    const QRect column(mx, qRound(g.y.to), 1, qRound(g.y.from - g.y.to));
+    const auto teal = [](QRgb px) { return px == ToQColor(colors::Teal).rgb(); };
+    EXPECT_GT(CountPixels(shot, teal, column), 0.45 * column.height());
+    EXPECT_LT(LongestRun(shot, teal, column, Qt::Vertical), 8);
+    ASSERT_TRUE(g.markerCaptions[0]);
+    const PixelRect& caption = *g.markerCaptions[0];
+    const QRect captionInside = QRectF(caption.left, caption.top, caption.Width(), caption.Height())
+                                    .toRect()
+                                    .adjusted(2, 2, -2, -2);
+    EXPECT_GT(CountPixels(shot, Dark, captionInside), 20);
+    EXPECT_EQ(CountColour(shot, colors::Navy), 0);  // the marker out of view
+
+    // The legend: a white box with both samples and their texts, nothing of them elsewhere.
+    ASSERT_TRUE(g.legend);
+    const QRect legend =
+        QRectF(g.legend->left, g.legend->top, g.legend->Width(), g.legend->Height()).toRect();
+    EXPECT_GT(CountColour(shot, colors::Olive, legend), 2 * 20);
+    EXPECT_EQ(CountColour(shot, colors::Olive), CountColour(shot, colors::Olive, legend));
+    EXPECT_GT(CountColour(shot, colors::Purple, legend), 10);
+    EXPECT_GT(CountPixels(shot, Dark, legend), 60);
+
+    // Both value axes carry their labels and titles: dark pixels right of the right axis.
+    const QRect rightOfAxis(qRound(g.x.to) + 3, qRound(g.y.to), 600 - qRound(g.x.to) - 6,
+                            qRound(g.y.from - g.y.to));
+    EXPECT_GT(CountPixels(shot, Dark, rightOfAxis), 150);
+}
+
+TEST_F(PlotPanelTest, ZoomsBothValueAxesAndUndoes) {
+    model_.Set(Frame());
+    panel_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
+    const AxisRanges automatic = panel_.CurrentRanges();
+    EXPECT_EQ(automatic, (AxisRanges{0, 100, 0, 100, 0, 50}));
+
+    const QPoint a = PixelOf(20, 80), b = PixelOf(60, 40);
+    QTest::mousePress(&panel_, Qt::LeftButton, Qt::NoModifier, a);
+    QTest::mouseMove(&panel_, b);
+    QTest::mouseRelease(&panel_, Qt::LeftButton, Qt::NoModifier, b);
+    ASSERT_TRUE(panel_.Zoomed());
+    const AxisRanges z = panel_.CurrentRanges();
+    EXPECT_NEAR(z.yMin, 40, 0.3);
+    EXPECT_NEAR(z.y2Min, 20, 0.15);
+    EXPECT_NEAR(z.y2Max, 40, 0.15);
+    EXPECT_EQ(panel_.ScreenGeometry().Ranges(), z);
+
+    // A new plot keeps the zoom, as a rebuilt shift chart does; the window may undo it.
+    model_.Set(Frame());
+    EXPECT_EQ(panel_.CurrentRanges(), z);
+    panel_.Unzoom();
+    EXPECT_FALSE(panel_.Zoomed());
+    EXPECT_EQ(panel_.CurrentRanges(), automatic);
+    panel_.hide();
+}
+
+TEST_F(PlotPanelTest, MenuRepaintAndLifetime) {
+    EXPECT_TRUE(panel_.toolTip().isEmpty());
+    EXPECT_TRUE(panel_.actions().isEmpty());
+    const QList<QAction*> items = panel_.PMChart1()->actions();
+    ASSERT_EQ(items.size(), 2);
+    // The window decides which keys its charts show.
+    EXPECT_TRUE(items[0]->shortcut().isEmpty());
+    EXPECT_TRUE(items[1]->shortcut().isEmpty());
+    panel_.SetMenuShortcuts(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), QKeySequence());
+    EXPECT_EQ(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    EXPECT_TRUE(items[1]->shortcut().isEmpty());
+
+    panel_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
+    EXPECT_GT(
+        PaintsAfter(panel_, [&] { model_.Edit([](Plot& p) { p.markers.push_back({.x = 1}); }); }),
+        0);
+    panel_.hide();
+
+    // A panel that goes first leaves the model free to change.
+    PlotModel model;
+    { ChartPanel gone(model); }
+    model.Set(Frame());
+    EXPECT_EQ(model.Get().series.size(), 2u);
+}
+
+class PlotPanelFilesTest : public PlotPanelTest {
+  protected:
+    void SetUp() override {
+        PlotPanelTest::SetUp();
+        Plot p = Frame();
+        p.series.push_back(Line(colors::Red, {{0, 20}, {100, 90}}, LineStyle::Solid, 3));
+        p.markers.push_back({.x = 50, .color = colors::Blue, .width = 3, .caption = "50"});
+        model_.Set(p);
+        panel_.SetPrinterSetup(&setup_);
+    }
+    testing::RecordingMessages messages_;
+    QTemporaryDir dir_;
+    FakePrinterSetup setup_;
+};
+
+TEST_F(PlotPanelFilesTest, CopiesPrintsAndSavesThePlot) {
+    const auto reddish = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+    const auto bluish = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; };
+    // The line and the marker in every picture of the chart.
+    const auto check = [&](const QImage& image, const char* what) {
+        EXPECT_GT(CountPixels(image, reddish), 200) << what;
+        EXPECT_GT(CountPixels(image, bluish), 100) << what;
+    };
+    panel_.N1Click();
+    check(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()), "copy");
+    const QString png = dir_.filePath("chart.png");
+    panel_.SavePicture(png, PictureFormat::Png);
+    check(QImage(png), "file");
+
+    setup_.file = dir_.filePath("print.pdf");
+    panel_.Print1Click();
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(panel_.Printer().docName(), "ChartRazgon");  // the job is titled by the name
+    EXPECT_TRUE(QFile::exists(setup_.file));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "base/numtext.h"
-#include "widgets/uikit.h"
+#include "widgets/qttranslations.h"
 
 // One QApplication for all widget tests; the number format is fixed to a decimal comma
 // unless a test changes it.

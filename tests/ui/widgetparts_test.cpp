@@ -1,5 +1,3 @@
-#include "widgets/uikit.h"
-
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -10,36 +8,66 @@
 #include <QTimer>
 #include <memory>
 
+#include "widgets/coreedge.h"
+#include "widgets/messageboxes.h"
+#include "widgets/placement.h"
+#include "widgets/qttranslations.h"
+
 namespace kelm {
 namespace {
 
-TEST(UiKit, NamesCrossTheWidgetEdgeUnchanged) {
+TEST(CoreEdge, NamesCrossTheWidgetEdgeUnchanged) {
     const std::string bytes = "\xC1\xEB 85 165/70-13";  // "Бл 85 165/70-13" in Windows-1251
     EXPECT_EQ(FromCp1251(bytes), QString::fromUtf8("Бл 85 165/70-13"));
     EXPECT_EQ(ToCp1251(FromCp1251(bytes)), bytes);
     EXPECT_FALSE(ToCp1251(QString::fromUtf8("漢字")).has_value());
 }
 
-TEST(UiKit, EveryByteSurvivesTheWidgetEdge) {
+TEST(CoreEdge, EveryByteSurvivesTheWidgetEdge) {
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(ToCp1251(FromCp1251(all)), all);
 }
 
-TEST(UiKit, AFollowingWindowGoesBesideTheMainOneWhereTheScreenHasRoom) {
+TEST(Placement, AFollowingWindowGoesBesideTheMainOneWhereTheScreenHasRoom) {
     const QRect screen(0, 0, 1600, 900);
     const QSize table(560, 460);
     // Right of the window, level with its top.
-    EXPECT_EQ(PlaceBesideIn(screen, QRect(100, 50, 640, 480), table), QPoint(748, 50));
+    EXPECT_EQ(PlaceFollowingWindow(screen, QRect(100, 50, 640, 480), table), QPoint(748, 50));
     // No room on the right: left of it.
-    EXPECT_EQ(PlaceBesideIn(screen, QRect(900, 50, 640, 480), table), QPoint(332, 50));
+    EXPECT_EQ(PlaceFollowingWindow(screen, QRect(900, 50, 640, 480), table), QPoint(332, 50));
     // Near the bottom, it is raised so that it stays whole on the screen.
-    EXPECT_EQ(PlaceBesideIn(screen, QRect(100, 700, 640, 480), table), QPoint(748, 440));
-    // No room on either side: left to the window manager.
-    EXPECT_EQ(PlaceBesideIn(QRect(0, 0, 800, 600), QRect(0, 0, 640, 480), table), std::nullopt);
+    EXPECT_EQ(PlaceFollowingWindow(screen, QRect(100, 700, 640, 480), table), QPoint(748, 440));
 }
 
-TEST(UiKit, QtsOwnTextsAreRussian) {
+// Where neither side has room: at the screen's right edge, at the height that covers the
+// least of the main window (level with it where nothing is gained by moving).
+TEST(Placement, WithoutRoomBesideItGoesToTheRightEdgeCoveringTheLeast) {
+    const QSize table(560, 460);
+    const struct {
+        const char* what;
+        QRect screen, main;
+        QPoint at;
+    } cases[] = {
+        {"a small screen, the window at its top: the bottom covers less", QRect(0, 0, 800, 600),
+         QRect(0, 0, 640, 480), QPoint(240, 140)},
+        {"a window centred on a small screen: the top covers no more than level",
+         QRect(0, 0, 1024, 768), QRect(192, 144, 640, 480), QPoint(464, 0)},
+        {"a low window on a tall screen: above it, clear of it", QRect(0, 0, 1000, 1200),
+         QRect(200, 600, 640, 480), QPoint(440, 0)},
+        {"a high window on a tall screen: below it", QRect(0, 0, 1000, 1200),
+         QRect(200, 40, 640, 480), QPoint(440, 740)},
+        {"a maximised window", QRect(0, 24, 1280, 776), QRect(0, 24, 1280, 776), QPoint(720, 24)},
+        {"a second screen to the right", QRect(1920, 0, 800, 600), QRect(1950, 60, 700, 500),
+         QPoint(2160, 0)},
+        {"a table wider than the screen keeps its left edge on it", QRect(0, 0, 500, 600),
+         QRect(0, 0, 480, 400), QPoint(0, 140)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceFollowingWindow(c.screen, c.main, table), c.at) << c.what;
+}
+
+TEST(QtTranslations, QtsOwnTextsAreRussian) {
     ASSERT_TRUE(UseRussianQtTexts());
     ASSERT_TRUE(UseRussianQtTexts());  // once is enough; again changes nothing
 
