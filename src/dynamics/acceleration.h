@@ -6,6 +6,8 @@
 
 #include "catalog/catalog.h"
 #include "chart/series.h"
+#include "chart/shiftcurves.h"
+#include "dynamics/dynamicsdata.h"
 #include "dynamics/records.h"
 
 // The acceleration of one comparison set: its gearing, engine and car driven from rest
@@ -63,6 +65,14 @@ struct AccelerationInput {
 AccelerationInput MakeAccelerationInput(const Riad& row, MainPair pair, const Koles& tyre,
                                         std::int32_t maxRpm, const Engine& engine, const Car& car,
                                         const RunSettings& run);
+
+// The input of comparison set `set` (1 or 2) of the main window: its gear row, pair and tyre
+// looked up by the set's texts as the shift chart looks them up (the lookups leave the
+// catalog's current records, as there), and the engine and car the run chooses for the set.
+// Nothing where a lookup finds nothing or the set has no engine or car.
+std::optional<AccelerationInput> ComparisonSetInput(int set, const ComparisonSet& input,
+                                                    std::int32_t maxRpm, Catalog& catalog,
+                                                    const DynamicsData& data);
 
 // How far the run goes.  `Full` finds every figure; `PairSweep` stops as soon as the 0-100 time
 // and the 400 m time are known and skips the 80-120 run, the trace and the traction balance.
