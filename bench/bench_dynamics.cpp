@@ -103,6 +103,15 @@ void BM_PairSweepFloor_NaiveRk4(benchmark::State& state) {
     }
 }
 
+// Requests the stop and takes the time until the thread has returned as the iteration's.
+void TimeStop(benchmark::State& state, std::stop_source& stop, std::jthread& thread) {
+    const auto start = std::chrono::steady_clock::now();
+    stop.request_stop();
+    thread.join();
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+}
+
 // A sweep of set A on its own thread, stopped once half its pairs are done: the time from the
 // request to its return.
 void BM_PairSweepStopped(benchmark::State& state) {
@@ -119,11 +128,7 @@ void BM_PairSweepStopped(benchmark::State& state) {
             });
         });
         half.wait(false);
-        const auto start = std::chrono::steady_clock::now();
-        stop.request_stop();
-        sweep.join();
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        TimeStop(state, stop, sweep);
     }
 }
 
@@ -138,11 +143,7 @@ void BM_StopFloor_IdleThread(benchmark::State& state) {
             while (!stop.stop_requested()) std::this_thread::yield();
         });
         started.wait(false);
-        const auto start = std::chrono::steady_clock::now();
-        stop.request_stop();
-        idle.join();
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        TimeStop(state, stop, idle);
     }
 }
 
