@@ -620,6 +620,19 @@ AccelerationInput MakeAccelerationInput(const Riad& row, MainPair pair, const Ko
     return in;
 }
 
+std::optional<AccelerationInput> ComparisonSetInput(int set, const ComparisonSet& input,
+                                                    std::int32_t maxRpm, Catalog& catalog,
+                                                    const DynamicsData& data) {
+    const RunSettings& run = data.Run;
+    const Engine* engine = data.FindEngine(set == 1 ? run.Engine1 : run.Engine2);
+    const Car* car = data.FindCar(set == 1 ? run.Car1 : run.Car2);
+    if (!engine || !car || !catalog.FindRow(input.rowName) || !catalog.FindPair(input.pairText) ||
+        !catalog.FindTyre(input.tyreName))
+        return std::nullopt;
+    return MakeAccelerationInput(*catalog.CurrentRow, *catalog.CurrentPair, *catalog.CurrentTyre,
+                                 maxRpm, *engine, *car, run);
+}
+
 AccelerationResult RunAcceleration(const AccelerationInput& input,
                                    const AccelerationOptions& options) {
     AccelerationResult out;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acceleration_examples.h"
+#include "base/numtext.h"
 
 namespace kelm {
 namespace {
@@ -316,6 +317,26 @@ TEST(Acceleration, InputFromTheCatalogTakesTheGearsAsTheShiftChartDoes) {
     EXPECT_FALSE(RunAcceleration(MakeAccelerationInput(Riad{"", {0, 2.0, 1.4, 1.0, 0, 0}}, 3.9,
                                                        Koles{"", 1800}, 6000, a.engine, a.car, run))
                      .computable);
+}
+
+TEST(Acceleration, AComparisonSetTakesItsRecordsAsTheShiftChartAndTheRunChoose) {
+    Catalog catalog;
+    catalog.AppendRow(std::make_unique<Riad>(Riad{"Ряд", {3.67, 2.1, 1.36, 1, 0, 0}}));
+    catalog.AppendPair(std::make_unique<MainPair>(3.9));
+    catalog.AppendTyre(std::make_unique<Koles>(Koles{"Шина", 1807}));
+    DynamicsData data;
+    data.Engines.push_back({ExampleA().engine, ""});
+    data.Cars.push_back({ExampleA().car, ""});
+    data.Engines[0].Name = data.Run.Engine2 = "Мотор";
+    data.Cars[0].Name = data.Run.Car2 = "Седан";
+    const ComparisonSet set{true, false, colors::Red, "Ряд", FloatToStr(3.9), "Шина"};
+    const std::optional<AccelerationInput> in = ComparisonSetInput(2, set, 6000, catalog, data);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(RunAcceleration(*in).to100, RunAcceleration(ExampleA()).to100);
+    EXPECT_FALSE(ComparisonSetInput(1, set, 6000, catalog, data));  // set 1 has no engine
+    ComparisonSet unknown = set;
+    unknown.tyreName = "Другая";
+    EXPECT_FALSE(ComparisonSetInput(2, unknown, 6000, catalog, data));
 }
 
 // Absurd but finite inputs, with either rule: each run ends within its 120 s, and whatever it
