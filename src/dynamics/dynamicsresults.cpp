@@ -67,31 +67,30 @@ DynamicsSet MakeDynamicsSet(int set, const ChartGears& gears, Catalog& catalog,
     out.shown = g.input.shown;
     out.engine = set == 1 ? data.Run.Engine1 : data.Run.Engine2;
     out.car = set == 1 ? data.Run.Car1 : data.Run.Car2;
-    const Engine* engine = data.FindEngine(out.engine);
-    const Car* car = data.FindCar(out.car);
-    out.engineFound = engine != nullptr;
-    out.carFound = car != nullptr;
+    out.engineFound = data.FindEngine(out.engine) != nullptr;
+    out.carFound = data.FindCar(out.car) != nullptr;
     if (!out.shown) {
         out.title = HiddenSetNote(set);
         return out;
     }
-    if (!catalog.FindRow(g.input.rowName) || !catalog.FindPair(g.input.pairText) ||
-        !catalog.FindTyre(g.input.tyreName)) {
+    const std::optional<AccelerationInput> input =
+        ComparisonSetInput(set, g.input, gears.maxRpm, catalog, data);
+    // Where there is no input, whether the gearing or the engine and car are missing.
+    out.gearingFound = input || (catalog.FindRow(g.input.rowName) &&
+                                 catalog.FindPair(g.input.pairText) &&
+                                 catalog.FindTyre(g.input.tyreName));
+    if (!out.gearingFound) {
         out.title = MissingRecordsNote(set);
         return out;
     }
-    out.gearingFound = true;
     out.title = GearBlockTitle(
         {set, g.input.color, g.input.rowName, g.input.pairText, g.input.tyreName, {}, {}});
-    if (!engine || !car) {
+    if (!input) {
         out.note = ChoiceNote(out);
         return out;
     }
-    const AccelerationInput input =
-        MakeAccelerationInput(*catalog.CurrentRow, *catalog.CurrentPair, *catalog.CurrentTyre,
-                              gears.maxRpm, *engine, *car, data.Run);
-    out.result = RunAcceleration(input);
-    if (!out.result->computable) out.note = NotDrivenNote(input);
+    out.result = RunAcceleration(*input);
+    if (!out.result->computable) out.note = NotDrivenNote(*input);
     return out;
 }
 
