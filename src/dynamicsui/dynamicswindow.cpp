@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,12 +22,12 @@
 #include <cmath>
 
 #include "base/messages.h"
+#include "base/numtext.h"
 #include "chart/chartpanel.h"
 #include "chart/geartable.h"
 #include "dynamics/dynamicsfile.h"
 #include "dynamics/dynamicsplots.h"
 #include "widgets/coreedge.h"
-#include "widgets/decimalspin.h"
 #include "widgets/listorder.h"
 #include "widgets/spinedit.h"
 #include "widgets/tableclipboard.h"
@@ -50,6 +51,40 @@ constexpr int kLeastChartHeight = 300;
 constexpr int kLeastSetColumn = 14;
 
 QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The shift time: seconds with the user's decimal separator (the program's number format, not
+// Qt's locale), no thousands separator.  Typing takes digits and the separator only; a text
+// out of range is taken back to the last value when the field is left.
+class SecondsBox final : public QDoubleSpinBox {
+  public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QString textFromValue(double value) const override {
+        return QString::fromStdString(FormatFixed(value, decimals(), ""));
+    }
+    double valueFromText(const QString& text) const override {
+        return TryStrToFloat(text.trimmed().toStdString(), DecimalSeparator()).value_or(value());
+    }
+    QValidator::State validate(QString& input, int&) const override {
+        const QString text = input.trimmed();
+        const QChar separator = QChar(DecimalSeparator());
+        int decimalsTyped = -1;
+        for (QChar c : text) {
+            if (c == separator) {
+                if (decimalsTyped >= 0) return QValidator::Invalid;
+                decimalsTyped = 0;
+            } else if (c >= u'0' && c <= u'9') {
+                if (decimalsTyped >= 0 && ++decimalsTyped > decimals()) return QValidator::Invalid;
+            } else {
+                return QValidator::Invalid;
+            }
+        }
+        const std::optional<double> v = TryStrToFloat(text.toStdString(), DecimalSeparator());
+        if (!v) return QValidator::Intermediate;
+        return *v >= minimum() && *v <= maximum() ? QValidator::Acceptable
+                                                  : QValidator::Intermediate;
+    }
+};
 
 std::string& EngineChoice(RunSettings& run, int set) {
     return set == 1 ? run.Engine1 : run.Engine2;
@@ -252,7 +287,8 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
     LaunchEdit->SetIncrement(100);
     LaunchEdit->SetMaxTyped(6);
     LaunchEdit->setToolTip(Ru("Обороты, которые держит двигатель, пока сцепление пробуксовывает"));
-    ShiftTimeEdit = new DecimalSpinBox;
+    ShiftTimeEdit = new SecondsBox;
+    ShiftTimeEdit->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     ShiftTimeEdit->setObjectName(QStringLiteral("ShiftTimeEdit"));
     ShiftTimeEdit->setDecimals(2);
     ShiftTimeEdit->setRange(RunSettings::kShiftTimeRange.min, RunSettings::kShiftTimeRange.max);

@@ -11,6 +11,7 @@
 
 class QAction;
 class QComboBox;
+class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -21,7 +22,6 @@ class QTableWidget;
 namespace kelm {
 
 class ChartPanel;
-class DecimalSpinBox;
 class SpinEdit;
 
 // "Динамика разгона": both comparison sets of the main window driven from rest with an
@@ -113,7 +113,7 @@ class DynamicsWindow : public QWidget {
     std::array<SetControls, 2> set_;
     QComboBox* ShiftBox;
     SpinEdit* LaunchEdit;
-    DecimalSpinBox* ShiftTimeEdit;
+    QDoubleSpinBox* ShiftTimeEdit;
     QTabWidget* Tabs1;
     ChartPanel* ChartRazgon;
     ChartPanel* ChartBalance;

@@ -1,6 +1,7 @@
 #include "dynamicsui/dynamicswindow.h"
 
 #include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
@@ -11,7 +12,6 @@
 
 #include "dynamics/dynamicsfile.h"
 #include "mainwindow_fixture.h"
-#include "widgets/decimalspin.h"
 #include "widgets/numberformat.h"
 
 namespace kelm::testing {
@@ -58,7 +58,7 @@ struct DynamicsForm {
     QComboBox* CarBox2 = Find<QComboBox>("CarBox2");
     QComboBox* ShiftBox = Find<QComboBox>("ShiftBox");
     SpinEdit* LaunchEdit = Find<SpinEdit>("LaunchEdit");
-    DecimalSpinBox* ShiftTimeEdit = Find<DecimalSpinBox>("ShiftTimeEdit");
+    QDoubleSpinBox* ShiftTimeEdit = Find<QDoubleSpinBox>("ShiftTimeEdit");
     QTabWidget* Tabs1 = Find<QTabWidget>("Tabs1");
     ChartPanel* ChartRazgon = Find<ChartPanel>("ChartRazgon");
     ChartPanel* ChartBalance = Find<ChartPanel>("ChartBalance");
