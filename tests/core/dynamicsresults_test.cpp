@@ -238,7 +238,20 @@ TEST_F(DynamicsResultsTest, ChartsDrawEachSetWithFiguresInItsColour) {
         const PlotSeries& line = run.series[2 * i];
         const PlotSeries& marks = run.series[2 * i + 1];
         EXPECT_EQ(line.color, s.color);
-        EXPECT_EQ(line.points.size(), s.result->trace.size());
+        // Fewer points than the run has, but its ends and every shift's start and end.
+        const std::vector<TracePoint>& trace = s.result->trace;
+        EXPECT_LT(line.points.size(), trace.size() / 3);
+        std::vector<double> drawn;
+        for (const ChartPoint& p : line.points) drawn.push_back(p.x);
+        std::vector<double> needed = {trace.front().time, trace.back().time};
+        for (const ShiftPoint& shift : s.result->shifts) {
+            needed.push_back(shift.time);
+            if (shift.complete) needed.push_back(shift.endTime);
+        }
+        for (double t : needed)
+            EXPECT_NE(std::find(drawn.begin(), drawn.end(), t), drawn.end()) << t;
+        for (std::size_t k = 1; k < line.points.size(); ++k)
+            EXPECT_LE(line.points[k].x - line.points[k - 1].x, 0.2 + 1e-9);
         EXPECT_EQ(marks.line, LineStyle::None);
         ASSERT_EQ(marks.points.size(), s.result->shifts.size());
         EXPECT_EQ(marks.labels.front(), std::vector<std::string>{"1→2"});
