@@ -267,8 +267,8 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
         grid->addWidget(c.engine, i, 2);
         grid->addWidget(Caption("Автомобиль", c.car), i, 3);
         grid->addWidget(c.car, i, 4);
-        connect(c.engine, &QComboBox::activated, this, [this, set] { EngineChosen(set); });
-        connect(c.car, &QComboBox::activated, this, [this, set] { CarChosen(set); });
+        connect(c.engine, &QComboBox::activated, this, [this, set] { Chosen(set, false); });
+        connect(c.car, &QComboBox::activated, this, [this, set] { Chosen(set, true); });
     }
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(4, 1);
@@ -494,22 +494,13 @@ void DynamicsWindow::showEvent(QShowEvent* event) {
     FitGrid();
 }
 
-void DynamicsWindow::EngineChosen(int set) {
+void DynamicsWindow::Chosen(int set, bool car) {
     RunHandler([&] {
-        const QComboBox* box = set_[static_cast<std::size_t>(set - 1)].engine;
+        const SetControls& c = set_[static_cast<std::size_t>(set - 1)];
+        const QComboBox* box = car ? c.car : c.engine;
         if (box->currentIndex() < 0) return;
-        EngineChoice(data_.Run, set) = box->currentText().toStdString();
-        ShowChoices();
-        Refresh();
-        SaveRun();
-    });
-}
-
-void DynamicsWindow::CarChosen(int set) {
-    RunHandler([&] {
-        const QComboBox* box = set_[static_cast<std::size_t>(set - 1)].car;
-        if (box->currentIndex() < 0) return;
-        CarChoice(data_.Run, set) = box->currentText().toStdString();
+        (car ? CarChoice(data_.Run, set) : EngineChoice(data_.Run, set)) =
+            box->currentText().toStdString();
         ShowChoices();
         Refresh();
         SaveRun();

@@ -98,8 +98,7 @@ class DynamicsWindow : public QWidget {
     int TableWidth() const;  // as wide as the table wants to be beside the charts
     void NextTab(int step);
     // A user's choice in a drop-down or a field.
-    void EngineChosen(int set);
-    void CarChosen(int set);
+    void Chosen(int set, bool car);  // an engine, or a car
     void RunChanged();
 
     Catalog& catalog_;

@@ -90,11 +90,15 @@ class DynamicsWindowTest : public MainWindowTest {
         return DynamicsForm(f->findChild<DynamicsWindow*>(QStringLiteral("DynamicsForm")));
     }
 
-    // Makes the window the one the keys go to.  (Waiting for it to say it is active is not
-    // enough: a window shares that with its parent while the parent still has the keys.)
-    static bool Activate(const DynamicsForm& d) {
+    // Opens the window and makes it the one the keys go to.  (Waiting for it to say it is
+    // active is not enough: a window shares that with its parent while the parent still has
+    // the keys.)
+    DynamicsForm OpenActive(const Form1& f) {
+        DynamicsForm d = PressCtrlD(f);
+        if (!d) return d;
         d->activateWindow();
-        return QTest::qWaitFor([&] { return QApplication::activeWindow() == d.form; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == d.form; }));
+        return d;
     }
 
     // A cell of the table by its row's caption; column 1 is set 1.
@@ -191,9 +195,8 @@ TEST_F(DynamicsWindowTest, CtrlDOpensOneWindowThatFollowsTheMainWindow) {
 
 TEST_F(DynamicsWindowTest, TheCopyHoldsExampleAsFigures) {
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    DynamicsForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    ASSERT_TRUE(Activate(d));
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("before");
     d.EngineBox1->setFocus();
@@ -215,9 +218,8 @@ TEST_F(DynamicsWindowTest, TheCopyHoldsExampleAsFigures) {
 
 TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    DynamicsForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    ASSERT_TRUE(Activate(d));
     const struct {
         QWidget* focus;
         Qt::Key key;
@@ -262,9 +264,8 @@ class CountingSaveDialog : public SaveFileDialog {
 
 TEST_F(DynamicsWindowTest, CopySaveAndPrintKeysWinInATextField) {
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    DynamicsForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    ASSERT_TRUE(Activate(d));
     CountingPrinterSetup printer;
     CountingSaveDialog save;
     for (ChartPanel* chart : {d.ChartRazgon, d.ChartBalance}) {
@@ -319,9 +320,8 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
 
 TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    DynamicsForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    ASSERT_TRUE(Activate(d));
     const auto stored = [&] { return LoadDynamics(DynamicsPath()).Run; };
 
     // A drop-down is written at once; a number when its field is left, or when the windows
