@@ -529,7 +529,10 @@ bool DynamicsWindow::SaveRun() {
 }
 
 ChartPanel* DynamicsWindow::ShownChart() const {
-    return qobject_cast<ChartPanel*>(Tabs1->currentWidget());
+    // A tab is a chart, or a page that holds one beside other controls.
+    QWidget* page = Tabs1->currentWidget();
+    if (auto* chart = qobject_cast<ChartPanel*>(page)) return chart;
+    return page ? page->findChild<ChartPanel*>() : nullptr;
 }
 
 void DynamicsWindow::CopyButton1Click() {

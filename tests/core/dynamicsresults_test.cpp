@@ -257,8 +257,6 @@ TEST_F(DynamicsResultsTest, ChartsDrawEachSetWithFiguresInItsColour) {
         EXPECT_EQ(marks.labels.front(), std::vector<std::string>{"1→2"});
         EXPECT_DOUBLE_EQ(marks.points.front().x, s.result->shifts.front().time);
     }
-    EXPECT_EQ(run.x.title, "Время (с)");
-    EXPECT_EQ(run.left.title, "Скорость (км/ч)");
 
     const Plot balance = BalancePlot(both);
     const auto count = [&](LineStyle style, Color color) {
@@ -271,7 +269,6 @@ TEST_F(DynamicsResultsTest, ChartsDrawEachSetWithFiguresInItsColour) {
     EXPECT_EQ(count(LineStyle::Dashed, colors::Red), 2);  // grip and resistance
     ASSERT_EQ(balance.markers.size(), 2u);                // the top speeds
     EXPECT_DOUBLE_EQ(balance.markers[0].x, both[0].result->top->speed);
-    EXPECT_EQ(balance.left.title, "Сила (Н)");
 
     // A set without figures is left out; with none at all, the charts are empty frames.
     data_.Run.Car2 = "нет";

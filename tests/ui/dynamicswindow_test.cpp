@@ -53,7 +53,6 @@ struct DynamicsForm {
 
     DynamicsWindow* form;
     QComboBox* EngineBox1 = Find<QComboBox>("EngineBox1");
-    QComboBox* CarBox1 = Find<QComboBox>("CarBox1");
     QComboBox* EngineBox2 = Find<QComboBox>("EngineBox2");
     QComboBox* CarBox2 = Find<QComboBox>("CarBox2");
     QComboBox* ShiftBox = Find<QComboBox>("ShiftBox");
@@ -307,7 +306,6 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
     EXPECT_EQ(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), Ru("—"));
     EXPECT_EQ(Cell(d.Grid1, "Максимальная скорость, км/ч", 1), Ru("—"));
     EXPECT_EQ(Cell(d.Grid1, "Примечание", 1), Ru("Выберите двигатель"));
-    EXPECT_TRUE(d->Sets()[0].note == "Выберите двигатель");
 
     // Picking one drives the set at once, and the note goes.
     d.EngineBox1->setFocus();
@@ -333,7 +331,6 @@ TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     d.ShiftBox->setFocus();
     QTest::keyClick(d.ShiftBox, Qt::Key_Down);
     EXPECT_EQ(stored().Shift, ShiftRule::Best);
-    EXPECT_EQ(d->Sets()[0].result->gears.front().shiftRpm.has_value(), true);
 
     d.LaunchEdit->setFocus();
     d.LaunchEdit->selectAll();
