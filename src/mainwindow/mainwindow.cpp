@@ -27,6 +27,7 @@
 #include "chart/chartpanel.h"
 #include "chart/shiftcurves.h"
 #include "dynamics/dynamicsfile.h"
+#include "dynamicsui/dynamicseditor.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/geartablewindow.h"
@@ -289,6 +290,8 @@ void TForm1::BuildMenu() {
     Table1 = Edit1->addAction(Ru("&Таблица передач..."));
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    Dynamics1 = Edit1->addAction(Ru("Двигатели и &автомобили..."));
+    Dynamics1->setObjectName(QStringLiteral("Dynamics1"));
 
     N3 = bar->addAction(Ru("&Настройки..."));
     N3->setObjectName(QStringLiteral("N3"));
@@ -315,6 +318,7 @@ void TForm1::ConnectHandlers() {
     connect(Copy1, &QAction::triggered, this, &TForm1::N1Click);
     connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
     connect(Table1, &QAction::triggered, this, &TForm1::Table1Click);
+    connect(Dynamics1, &QAction::triggered, this, &TForm1::Dynamics1Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
 }
@@ -539,6 +543,11 @@ void TForm1::Table1Click() {
         GearTable1->raise();
         GearTable1->activateWindow();
     });
+}
+
+void TForm1::Dynamics1Click() {
+    // Runs modally and writes the dynamics file when the user closes it.
+    Handle([this] { RunDynamicsEditor(this, Dynamics(), dynamicsPath_); });
 }
 
 void TForm1::showEvent(QShowEvent* event) {

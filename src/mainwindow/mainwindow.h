@@ -70,7 +70,8 @@ class TForm1 : public QMainWindow {
     void N1Click();
     void Print1Click();
     void SaveAs1Click();
-    void Table1Click();  // opens the gear table, or brings it to the front
+    void Table1Click();     // opens the gear table, or brings it to the front
+    void Dynamics1Click();  // the engines and cars editor
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -106,6 +107,7 @@ class TForm1 : public QMainWindow {
     QMenu* Edit1;
     QAction* Copy1;
     QAction* Table1;
+    QAction* Dynamics1;
     QAction* N3;
     QMenu* Help1;
     QAction* About1;
