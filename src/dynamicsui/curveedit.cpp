@@ -185,6 +185,7 @@ CurveRead ReadCurveText(std::string_view text) {
             const auto [a, b] = std::minmax(lines[i - 1].number, lines[i].number);
             read.problem = "обороты " + FloatToStr(lines[i].point.rpm) + " повторяются (строки " +
                            std::to_string(a) + " и " + std::to_string(b) + ")";
+            read.points.clear();
             return read;
         }
         read.points.push_back(lines[i].point);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPalette>
+#include <QStyle>
 #include <algorithm>
 
 #include "base/messages.h"
@@ -190,8 +191,9 @@ bool CurveModel::RemovePoints(std::vector<int> rows) {
     std::erase_if(rows, [this](int r) { return r < 0 || r >= rowCount(); });
     if (rows.empty()) return false;
     if (curve_->size() - rows.size() < Engine::kMinPoints) {
-        Refuse("Кривая момента: в ней должно остаться не меньше " + PointsText(Engine::kMinPoints) +
-               ", а останется " + std::to_string(curve_->size() - rows.size()));
+        Refuse("Кривая момента: точек должно остаться не меньше " +
+               std::to_string(Engine::kMinPoints) + ", а останется " +
+               std::to_string(curve_->size() - rows.size()));
         return false;
     }
     for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
@@ -218,9 +220,11 @@ CurveTable::CurveTable(CurveModel* model, QWidget* parent) : QTableView(parent),
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     setWordWrap(false);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Each column as wide as its caption and numbers.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     const auto action = [this](const char* text, const QKeySequence& keys) {
@@ -239,6 +243,23 @@ CurveTable::CurveTable(CurveModel* model, QWidget* parent) : QTableView(parent),
     connect(deletePoint_, &QAction::triggered, this, &CurveTable::DeletePointClick);
     connect(copy_, &QAction::triggered, this, &CurveTable::CopyClick);
     connect(paste_, &QAction::triggered, this, &CurveTable::PasteClick);
+}
+
+QSize CurveTable::sizeHint() const {
+    // Every column whole, and a vertical scroll bar for a long curve.
+    int columns = 0;
+    for (int c = 0; c < CurveModel::kColumns; ++c) {
+        columns += std::max(horizontalHeader()->sectionSizeHint(c), sizeHintForColumn(c));
+    }
+    const int width = 2 * frameWidth() + verticalHeader()->sizeHint().width() + columns +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return {width, QTableView::sizeHint().height()};
+}
+
+QSize CurveTable::minimumSizeHint() const {
+    // The captions and two rows: enough to see where one is on a small screen.
+    return {sizeHint().width(), 2 * frameWidth() + horizontalHeader()->sizeHint().height() +
+                                    2 * verticalHeader()->defaultSectionSize()};
 }
 
 std::optional<int> CurveTable::CurrentRow() const {

@@ -73,6 +73,9 @@ class CurveTable : public QTableView {
     explicit CurveTable(CurveModel* model, QWidget* parent = nullptr);
 
     CurveModel* Model() const { return model_; }
+    // Wide enough for all four columns.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     // What the menu and the keys do; the dialog's buttons do the same.
     void AddPointClick();

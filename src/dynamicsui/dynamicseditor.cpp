@@ -33,8 +33,10 @@ namespace {
 const char* const kRefusedCaption = "Недопустимое значение";
 // The size the dialog opens at where the screen has room for it.
 constexpr QSize kOpeningSize(960, 620);
-// Narrower than this, the preview goes below the table.
-constexpr int kSideBySideWidth = 560;
+// The list's share of the opening width.
+constexpr int kListWidth = 190;
+// Where the preview would be narrower than this beside the table, it goes below the table.
+constexpr int kLeastChartWidth = 280;
 
 // How each car number is shown and stepped: enough decimals for the values people use
 // (Cx 0,48, rolling resistance 0,015, frontal area 1,80).
@@ -162,7 +164,7 @@ DynamicsEditor::DynamicsEditor(DynamicsData& data, std::string path, QWidget* pa
     // As large as the screen allows, up to a size that shows a whole curve and its chart.
     if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableGeometry().size() - QSize(16, 48);
-        resize(kOpeningSize.boundedTo(room).expandedTo(minimumSizeHint()));
+        resize(kOpeningSize.boundedTo(room));
     } else {
         resize(kOpeningSize);
     }
@@ -213,27 +215,24 @@ QWidget* DynamicsEditor::BuildPage(Page& page, QWidget* record) {
     connect(page.List, &QListWidget::currentRowChanged, this,
             [this, car] { RunHandler([this, car] { ShowRecord(car); }); });
 
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(page.AddButton, 0, 0);
-    buttons->addWidget(page.CopyButton, 0, 1);
-    buttons->addWidget(page.RenameButton, 1, 0);
-    buttons->addWidget(page.DeleteButton, 1, 1);
-    auto* left = new QWidget;
-    auto* leftColumn = new QVBoxLayout(left);
-    leftColumn->setContentsMargins(0, 0, 0, 0);
-    leftColumn->addWidget(page.List, 1);
-    leftColumn->addLayout(buttons);
+    // The buttons in a row above the list, so that the list may be narrow on a small screen.
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {page.AddButton, page.CopyButton, page.RenameButton, page.DeleteButton})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
 
     page.Record = record;
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName(name("Split"));
     split->setChildrenCollapsible(false);
-    split->addWidget(left);
+    split->addWidget(page.List);
     split->addWidget(record);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    auto* layout = new QHBoxLayout(widget);
-    layout->addWidget(split);
+    split->setSizes({kListWidth, kOpeningSize.width() - kListWidth});
+    auto* layout = new QVBoxLayout(widget);
+    layout->addLayout(buttons);
+    layout->addWidget(split, 1);
     return widget;
 }
 
@@ -264,7 +263,6 @@ QWidget* DynamicsEditor::BuildEngineRecord() {
     Curve = new CurveModel(this);
     CurveGrid = new CurveTable(Curve);
     CurveGrid->setObjectName(QStringLiteral("CurveGrid"));
-    CurveGrid->setMinimumSize(220, 120);
     connect(Curve, &CurveModel::CurveChanged, this,
             [this] { RunHandler([this] { ShowCurve(); }); });
 
@@ -284,8 +282,7 @@ QWidget* DynamicsEditor::BuildEngineRecord() {
     pointButtons->addStretch(1);
 
     auto* hint = new QLabel(
-        QStringLiteral("Точки всегда упорядочены по оборотам; одни и те же обороты дважды "
-                       "не вводятся; точек от 2 до 64. Мощность вычисляется."));
+        QStringLiteral("Точки упорядочены по оборотам, обороты не повторяются, точек от 2 до 64."));
     hint->setObjectName(QStringLiteral("CurveHint"));
     hint->setWordWrap(true);
     hint->setForegroundRole(QPalette::PlaceholderText);
@@ -300,14 +297,17 @@ QWidget* DynamicsEditor::BuildEngineRecord() {
     CurveChart = new ChartPanel(plot_);
     CurveChart->setObjectName(QStringLiteral("CurveChart"));
     CurveChart->setToolTip(QStringLiteral("Момент и мощность по оборотам"));
-    CurveChart->setMinimumSize(160, 120);
+    CurveChart->setMinimumSize(160, 100);
 
-    CurveSplit = new QSplitter(Qt::Horizontal);
+    // One above the other until the dialog knows its width: side by side, the two would
+    // make the dialog wider than a small screen before ArrangeCurve could part them.
+    CurveSplit = new QSplitter(Qt::Vertical);
     CurveSplit->setObjectName(QStringLiteral("CurveSplit"));
     CurveSplit->setChildrenCollapsible(false);
     CurveSplit->addWidget(tableBox);
     CurveSplit->addWidget(CurveChart);
-    CurveSplit->setStretchFactor(0, 1);
+    // The table keeps its width; the preview takes the rest.
+    CurveSplit->setStretchFactor(0, 0);
     CurveSplit->setStretchFactor(1, 1);
     column->addWidget(CurveSplit, 1);
     record->installEventFilter(this);
@@ -337,6 +337,7 @@ QWidget* DynamicsEditor::BuildCarRecord() {
         spin->setToolTip(FromUtf8(f.Label) + QStringLiteral(": ") + range);
         auto* label = new QLabel(FromUtf8(f.Label) + QStringLiteral(":"), record);
         label->setBuddy(spin);
+        label->setWordWrap(true);  // a long caption takes two lines on a small screen
         auto* allowed = new QLabel(range, record);
         allowed->setForegroundRole(QPalette::PlaceholderText);
         const int row = static_cast<int>(i);
@@ -595,12 +596,17 @@ bool DynamicsEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DynamicsEditor::ArrangeCurve() {
+    const int table = CurveSplit->widget(0)->sizeHint().width();
     const Qt::Orientation wanted =
-        engines_.Record->width() >= kSideBySideWidth ? Qt::Horizontal : Qt::Vertical;
+        engines_.Record->width() >= table + kLeastChartWidth ? Qt::Horizontal : Qt::Vertical;
     if (CurveSplit->orientation() == wanted) return;
     CurveSplit->setOrientation(wanted);
-    const int whole = wanted == Qt::Horizontal ? CurveSplit->width() : CurveSplit->height();
-    CurveSplit->setSizes({whole / 2, whole - whole / 2});
+    if (wanted == Qt::Horizontal) {
+        CurveSplit->setSizes({table, std::max(CurveSplit->width() - table, 1)});
+    } else {
+        const int whole = CurveSplit->height();
+        CurveSplit->setSizes({whole / 2, whole - whole / 2});
+    }
 }
 
 }  // namespace kelm

@@ -54,6 +54,9 @@ class DynamicsEditor : public QDialog {
     // Writes the file; runs when the dialog closes.
     void FormClose();
 
+    // What the preview chart shows.
+    const Plot& Preview() const { return plot_.Get(); }
+
     // The delete question; true on "Да".
     bool DeleteMsg(bool car, const std::string& name);
 

@@ -1,6 +1,8 @@
 #include "widgets/decimalspin.h"
 
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <algorithm>
 #include <cmath>
 
@@ -52,6 +54,19 @@ bool DecimalSpin::Edited() const { return lineEdit()->text() != TextOf(value_); 
 
 std::optional<double> DecimalSpin::TypedValue() const {
     return ReadTypedNumber(lineEdit()->text().toStdString());
+}
+
+QSize DecimalSpin::sizeHint() const {
+    ensurePolished();
+    const QFontMetrics metrics(font());
+    int width = 0;
+    for (double v : {min_, max_}) width = std::max(width, metrics.horizontalAdvance(TextOf(v)));
+    // Room for the cursor and a blank, as Qt's own spin boxes keep.
+    width += metrics.horizontalAdvance(QLatin1Char(' ')) + 2;
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option,
+                                     QSize(width, lineEdit()->sizeHint().height()), this);
 }
 
 void DecimalSpin::stepBy(int steps) {

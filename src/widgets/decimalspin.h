@@ -44,6 +44,10 @@ class DecimalSpin : public QAbstractSpinBox {
     // How a value is shown.
     QString TextOf(double value) const;
 
+    // Wide enough for the longest value of the range with the field's decimals.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString&) const override {}
