@@ -107,15 +107,13 @@ Qt::ItemFlags CurveModel::flags(const QModelIndex& index) const {
 
 void CurveModel::Refuse(const std::string& text) {
     ++refusals_;
-    refusing_ = true;
     AppMessages().ShowMessage(text + ".", kRefusedCaption, MessageIcon::Error);
-    refusing_ = false;
 }
 
 bool CurveModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    // While a refusal is shown, the cell's editor loses the focus to the message box and
-    // would hand in the same text again.
-    if (!curve_ || role != Qt::EditRole || refusing_ || !index.isValid()) return false;
+    // (A refusal's message box takes the focus from the cell's editor, whose loss of focus
+    // hands the text in again; the view does not commit an editor twice at once.)
+    if (!curve_ || role != Qt::EditRole || !index.isValid()) return false;
     const int col = index.column();
     if (col != kSpeed && col != kTorque) return false;
     const auto row = static_cast<std::size_t>(index.row());

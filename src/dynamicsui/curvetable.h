@@ -59,7 +59,6 @@ class CurveModel : public QAbstractTableModel {
 
     std::vector<TorquePoint>* curve_ = nullptr;
     int refusals_ = 0;
-    bool refusing_ = false;  // a message is up: the editor's focus loss commits nothing more
 };
 
 // The table of a CurveModel with the spreadsheet's ways: Ctrl+V (and "Вставить" in its

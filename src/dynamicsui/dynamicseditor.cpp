@@ -1,7 +1,7 @@
 #include "dynamicsui/dynamicseditor.h"
 
 #include <QApplication>
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
@@ -33,6 +34,8 @@ namespace {
 const char* const kRefusedCaption = "Недопустимое значение";
 // The size the dialog opens at where the screen has room for it.
 constexpr QSize kOpeningSize(960, 620);
+// Room for the car numbers' scroll bar.
+constexpr int kScrollRoom = 24;
 // The list's share of the opening width.
 constexpr int kListWidth = 190;
 // Where the preview would be narrower than this beside the table, it goes below the table.
@@ -322,28 +325,35 @@ QWidget* DynamicsEditor::BuildCarRecord() {
     cars_.Name = MakeNameField(record, column, "CarName",
                                "Название автомобиля, не длиннее 255 знаков, своё у каждого");
 
-    auto* grid = new QGridLayout;
+    // On a narrow screen a field goes below its caption, and the numbers scroll rather than
+    // being cut.
+    auto* numbers = new QWidget;
+    numbers->setObjectName(QStringLiteral("CarNumbers"));
+    auto* form = new QFormLayout(numbers);
+    form->setContentsMargins(0, 0, 0, 0);
+    CarForm = form;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const auto fields = CarFields();
     static_assert(std::tuple_size_v<decltype(CarSpins)> == kCarRequiredFields + 2);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto& f = fields[i];
         const CarFieldLook look = LookOf(f.Key);
-        auto* spin = new DecimalSpin(record);
+        auto* spin = new DecimalSpin(numbers);
         spin->setObjectName(QStringLiteral("car_") + FromUtf8(f.Key));
         spin->SetRange(f.Range.min, f.Range.max);
         spin->SetDecimals(look.decimals);
         spin->SetStep(look.step);
         const QString range = FromUtf8(RangeText(f.Range));
         spin->setToolTip(FromUtf8(f.Label) + QStringLiteral(": ") + range);
-        auto* label = new QLabel(FromUtf8(f.Label) + QStringLiteral(":"), record);
+        auto* label = new QLabel(FromUtf8(f.Label) + QStringLiteral(":"), numbers);
         label->setBuddy(spin);
-        label->setWordWrap(true);  // a long caption takes two lines on a small screen
-        auto* allowed = new QLabel(range, record);
+        auto* allowed = new QLabel(range, numbers);
         allowed->setForegroundRole(QPalette::PlaceholderText);
-        const int row = static_cast<int>(i);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(spin, row, 1);
-        grid->addWidget(allowed, row, 2);
+        auto* field = new QHBoxLayout;
+        field->addWidget(spin);
+        field->addWidget(allowed);
+        form->addRow(label, field);
         CarSpins[i] = spin;
         connect(spin, &QAbstractSpinBox::editingFinished, this,
                 [this, i] { RunHandler([this, i] { CommitCarField(i); }); });
@@ -354,9 +364,18 @@ QWidget* DynamicsEditor::BuildCarRecord() {
             });
         });
     }
-    grid->setColumnStretch(3, 1);
-    column->addLayout(grid);
-    column->addStretch(1);
+    // One width for all, so that the allowed values stand in a column too.
+    int spinWidth = 0;
+    for (DecimalSpin* spin : CarSpins) spinWidth = std::max(spinWidth, spin->sizeHint().width());
+    for (DecimalSpin* spin : CarSpins) spin->setFixedWidth(spinWidth);
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(numbers);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->viewport()->setAutoFillBackground(false);  // the page's own background
+    numbers->setAutoFillBackground(false);
+    column->addWidget(scroll, 1);
+    record->installEventFilter(this);
     return record;
 }
 
@@ -572,6 +591,7 @@ void DynamicsEditor::keyPressEvent(QKeyEvent* event) {
 
 bool DynamicsEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == engines_.Record && event->type() == QEvent::Resize) ArrangeCurve();
+    if (watched == cars_.Record && event->type() == QEvent::Resize) ArrangeCarNumbers();
     if (event->type() == QEvent::KeyPress) {
         for (bool car : {false, true}) {
             if (watched != PageOf(car).List) continue;
@@ -593,6 +613,20 @@ bool DynamicsEditor::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void DynamicsEditor::ArrangeCarNumbers() {
+    int widest = 0;
+    for (int row = 0; row < CarForm->rowCount(); ++row) {
+        const int label = CarForm->itemAt(row, QFormLayout::LabelRole)->sizeHint().width();
+        const int field = CarForm->itemAt(row, QFormLayout::FieldRole)->sizeHint().width();
+        widest = std::max(widest, label + CarForm->horizontalSpacing() + field);
+    }
+    // Where a caption and its field do not fit side by side, every caption goes above its
+    // field, so that the fields still stand in one column.
+    CarForm->setRowWrapPolicy(cars_.Record->width() >= widest + kScrollRoom
+                                  ? QFormLayout::DontWrapRows
+                                  : QFormLayout::WrapAllRows);
 }
 
 void DynamicsEditor::ArrangeCurve() {

@@ -8,6 +8,7 @@
 #include "chart/plot.h"
 #include "dynamics/dynamicsdata.h"
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -107,6 +108,8 @@ class DynamicsEditor : public QDialog {
     // The table and the preview side by side where there is room, one above the other
     // where there is not.
     void ArrangeCurve();
+    // The car's captions beside their fields where there is room, above them where not.
+    void ArrangeCarNumbers();
 
     DynamicsData& data_;
     std::string path_;
@@ -124,6 +127,7 @@ class DynamicsEditor : public QDialog {
     QPushButton* PastePoints = nullptr;
     PlotModel plot_;  // before the chart panel, which draws it
     ChartPanel* CurveChart = nullptr;
+    QFormLayout* CarForm = nullptr;
     std::array<DecimalSpin*, 9> CarSpins{};  // in the order of CarFields()
 };
 

@@ -17,8 +17,9 @@ namespace {
 constexpr int kMaxTyped = 24;
 
 bool Typable(QChar c) {
+    // The exponent too: a tiny value from the file shows as "1E-7" and must stay editable.
     return (c >= u'0' && c <= u'9') || c == u',' || c == u'.' || c == u'+' || c == u'-' ||
-           c == u' ' || c == QChar(0x00A0);
+           c == u'e' || c == u'E' || c == u' ' || c == QChar(0x00A0);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace kelm {
 // - Value() is the value last set; the text the user types stays as typed until the owner
 //   accepts it (SetValue) or refuses it (Revert), typically on editingFinished.
 // - Typing takes digits, either decimal separator (a spreadsheet or the numeric keypad may
-//   give the other one), "+", "-" and blanks; TypedValue() reads it.
+//   give the other one), "+", "-", an exponent and blanks; TypedValue() reads it.
 // - The arrows, the Up and Down keys and the wheel step from the value shown within the
 //   range, and emit Stepped().
 // - A value is shown with the field's decimals ("0,48", "1,80", "1120"); a value that would

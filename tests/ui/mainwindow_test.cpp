@@ -459,9 +459,10 @@ TEST_F(MainWindow, MenusAndShortcuts) {
     EXPECT_EQ(f.Copy1->text(), Ru("&Копировать"));
     EXPECT_EQ(f.Copy1->shortcut(), QKeySequence("Ctrl+C"));
     const QList<QAction*> edit = f.Edit1->actions();
-    ASSERT_EQ(edit.size(), 2);
+    ASSERT_EQ(edit.size(), 3);
     EXPECT_EQ(edit[0], f.Copy1);
     EXPECT_EQ(edit[1], f.Table1);
+    EXPECT_EQ(edit[2], f.Find<QAction>("Dynamics1"));
     EXPECT_EQ(f.Table1->text(), Ru("&Таблица передач..."));
     EXPECT_EQ(f.Table1->shortcut(), QKeySequence("Ctrl+T"));
     EXPECT_EQ(f.About1->text(), Ru("&О программе..."));
