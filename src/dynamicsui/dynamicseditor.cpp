@@ -175,6 +175,11 @@ DynamicsEditor::DynamicsEditor(DynamicsData& data, std::string path, QWidget* pa
 }
 
 DynamicsEditor::~DynamicsEditor() {
+    // The controls go after this part of the dialog; a field that has the focus then loses it
+    // and finishes its editing, which must not reach the handlers of a dialog that is gone.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    // Nor do the table's last layouts read a curve the caller may have let go already.
+    Curve->SetCurve(nullptr);
     // The panel goes while the plot it draws is still there.
     delete CurveChart;
     CurveChart = nullptr;

@@ -35,7 +35,7 @@ class DynamicsEditorTest : public ::testing::Test {
     void SetUp() override {
         saved_ = GlobalNumberFormat();
         GlobalNumberFormat().decimalSeparator = ',';
-        data = SampleDynamics();
+        Fresh();
     }
     void TearDown() override {
         dialog.reset();
@@ -43,9 +43,15 @@ class DynamicsEditorTest : public ::testing::Test {
     }
 
     std::string Path() const { return dir_ / "Kelm-dynamics.json"; }
+    // The sample's data again, for the next case of a table; the dialog over the old goes first.
+    void Fresh() {
+        dialog.reset();
+        data = SampleDynamics();
+    }
 
     void Open(DynamicsEditorPage page = DynamicsEditorPage::Engines,
               std::string_view select = kSampleEngine) {
+        dialog.reset();
         dialog = std::make_unique<DynamicsEditor>(data, Path());
         dialog->Select(page, select);
         dialog->show();
@@ -105,7 +111,7 @@ TEST_F(DynamicsEditorTest, PastedSpreadsheetColumnsReplaceTheCurveOnYes) {
     } cases[] = {{"Ctrl+V", true}, {"menu", true}, {"Ctrl+V", false}, {"menu", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.how) + (c.yes ? ", Да" : ", Нет"));
-        data = SampleDynamics();
+        Fresh();
         messages_.asked.clear();
         Open();
         const Curve before = SampleEngine().Torque;
@@ -197,7 +203,7 @@ TEST_F(DynamicsEditorTest, ATypedCellIsTakenOrRefusedWithTheFieldAndTheRule) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        data = SampleDynamics();
+        Fresh();
         messages_.shown.clear();
         Open();
         const QModelIndex cell = Grid()->model()->index(c.row, c.column);
@@ -293,7 +299,7 @@ TEST_F(DynamicsEditorTest, TheCarsNumbersShowWithTheirDecimalsAndARefusedOneKeep
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.typed);
-        data = SampleDynamics();
+        Fresh();
         messages_.shown.clear();
         std::filesystem::remove(Path());
         Open(DynamicsEditorPage::Cars, kSampleCar);
@@ -357,7 +363,7 @@ TEST_F(DynamicsEditorTest, DeleteAsksAndNoKeepsTheRecord) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.car ? "car" : "engine") + (c.yes ? ", Да" : ", Нет"));
-        data = SampleDynamics();
+        Fresh();
         messages_.asked.clear();
         const DynamicsData before = data;
         Open(c.car ? DynamicsEditorPage::Cars : DynamicsEditorPage::Engines,
@@ -492,7 +498,7 @@ TEST_F(DynamicsEditorTest, RunningItSavesTheFileAndSaysWhetherTheDataChanged) {
     for (bool change : {false, true}) {
         SCOPED_TRACE(change);
         std::filesystem::remove(Path());
-        data = SampleDynamics();
+        Fresh();
         QTimer::singleShot(0, [&] {
             auto* editor = qobject_cast<DynamicsEditor*>(QApplication::activeModalWidget());
             ASSERT_NE(editor, nullptr);
