@@ -218,6 +218,9 @@ CurveTable::CurveTable(CurveModel* model, QWidget* parent) : QTableView(parent),
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     setWordWrap(false);
+    // Tab leaves the table for the next control, as everywhere in a dialog (arrows move
+    // between the cells; Tab in a cell being typed still takes it and opens the next one).
+    setTabKeyNavigation(false);
     // Each column as wide as its caption and numbers.
     horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);

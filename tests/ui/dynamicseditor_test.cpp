@@ -480,6 +480,36 @@ TEST_F(DynamicsEditorTest, ALongNameIsCutInTheListNotTheDialogAndNoMoreCanBeType
     EXPECT_EQ(LoadDynamics(Path()).Engines[0].Name, longName);
 }
 
+TEST_F(DynamicsEditorTest, TabGoesDownEachPageToClose) {
+    const struct {
+        DynamicsEditorPage page;
+        std::vector<QString> order;
+    } cases[] = {
+        {DynamicsEditorPage::Engines,
+         {"EngineList", "AddEngineButton", "CopyEngineButton", "RenameEngineButton",
+          "DeleteEngineButton", "EngineName", "CurveGrid", "AddPoint", "DeletePoint", "PastePoints",
+          "CloseButton"}},
+        {DynamicsEditorPage::Cars,
+         {"CarList", "AddCarButton", "CopyCarButton", "RenameCarButton", "DeleteCarButton",
+          "CarName", "car_mass", "car_cx", "car_area", "car_rolling", "car_efficiency",
+          "car_driven", "car_grip", "car_delta_wheels", "car_delta_engine", "CloseButton"}},
+    };
+    for (const auto& c : cases) {
+        Open(c.page, "");
+        std::vector<QString> order;
+        for (QWidget* w = QApplication::focusWidget(); order.size() < c.order.size();
+             w = QApplication::focusWidget()) {
+            ASSERT_NE(w, nullptr);
+            // A spin box's text field stands for the spin box.
+            order.push_back(w->objectName() == "qt_spinbox_lineedit"
+                                ? w->parentWidget()->objectName()
+                                : w->objectName());
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        EXPECT_EQ(order, c.order);
+    }
+}
+
 TEST_F(DynamicsEditorTest, EscapeAndEnterLeaveTheDialogOpen) {
     Open();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
