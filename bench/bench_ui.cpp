@@ -234,8 +234,8 @@ void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
     TForm1 form(f.catalog, f.settings);
     // No file there: the sample's engines and cars, which the sample's run chooses.
     form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
-    form.Dynamics1Click();
-    auto* window = Control<DynamicsWindow>(form, "DynamicsForm");
+    form.Razgon1Click();
+    auto* window = Control<DynamicsWindow>(form, "RazgonForm");
     if (!window || !window->isVisible()) {
         state.SkipWithError("the acceleration window did not open");
         return;

@@ -275,6 +275,26 @@ std::optional<double> TryStrToFloat(std::string_view text, char decimalSeparator
     return ParseFloat(text, decimalSeparator, decimalSeparator);
 }
 
+std::optional<double> ReadTypedNumber(std::string_view text) {
+    static constexpr std::string_view kBlanks[] = {" ", "\t", "\xC2\xA0", "\xE2\x80\x89",
+                                                   "\xE2\x80\xAF"};
+    std::string t;
+    t.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t skip = 0;
+        for (std::string_view b : kBlanks) {
+            if (text.substr(i, b.size()) == b) skip = b.size();
+        }
+        if (skip == 0) t += text[i++];
+        i += skip;
+    }
+    if (t.find_first_of("0123456789") == std::string::npos) return std::nullopt;
+    if (t.find(',') != std::string::npos && t.find('.') != std::string::npos) return std::nullopt;
+    const auto value = ParseFloat(t, ',', '.');
+    if (!value || !std::isfinite(*value)) return std::nullopt;
+    return value;
+}
+
 double StrToFloat(std::string_view text, char decimalSeparator) {
     if (auto v = ParseFloat(text, decimalSeparator, decimalSeparator)) return *v;
     throw ConvertError(NotAFloatMessage(std::string(text)));

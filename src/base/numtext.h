@@ -35,6 +35,11 @@ double StrToFloat(std::string_view text, char decimalSeparator);
 // have been written under another regional setting.
 double StrToFloatAnySeparator(std::string_view text);
 std::optional<double> TryStrToFloat(std::string_view text, char decimalSeparator);
+// A number the user typed or pasted into a field: a decimal comma or point whatever the
+// user's settings (a spreadsheet or the numeric keypad may give either, but not both), and
+// blanks anywhere ignored (the space, the tab, the no-break, thin and narrow no-break spaces
+// that spreadsheets put between digit groups).  Nothing when it is not a finite number.
+std::optional<double> ReadTypedNumber(std::string_view text);
 
 // Integer text to number: leading spaces, an optional sign, decimal digits, or hexadecimal
 // digits after "$", "x", "X", "0x" or "0X"; nothing after them; within the signed 32-bit

@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -27,9 +28,11 @@
 #include "chart/geartable.h"
 #include "dynamics/dynamicsfile.h"
 #include "dynamics/dynamicsplots.h"
+#include "dynamicsui/curveedit.h"
+#include "dynamicsui/dynamicseditor.h"
 #include "widgets/coreedge.h"
+#include "widgets/decimalspin.h"
 #include "widgets/listorder.h"
-#include "widgets/spinedit.h"
 #include "widgets/tableclipboard.h"
 
 namespace kelm {
@@ -47,44 +50,12 @@ constexpr int kFrameRoom = 48;
 // The table stands below the charts where they keep this much of the height beside it (and
 // two fifths at least); beside them otherwise.
 constexpr int kLeastChartHeight = 300;
+// The caption of the message that refuses a typed value, as the editor's.
+const char* const kRefusedCaption = "Недопустимое значение";
 // A set's column is never narrower than this many average characters.
 constexpr int kLeastSetColumn = 14;
 
 QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// The shift time: seconds with the user's decimal separator (the program's number format, not
-// Qt's locale), no thousands separator.  Typing takes digits and the separator only; a text
-// out of range is taken back to the last value when the field is left.
-class SecondsBox final : public QDoubleSpinBox {
-  public:
-    using QDoubleSpinBox::QDoubleSpinBox;
-
-    QString textFromValue(double value) const override {
-        return QString::fromStdString(FormatFixed(value, decimals(), ""));
-    }
-    double valueFromText(const QString& text) const override {
-        return TryStrToFloat(text.trimmed().toStdString(), DecimalSeparator()).value_or(value());
-    }
-    QValidator::State validate(QString& input, int&) const override {
-        const QString text = input.trimmed();
-        const QChar separator = QChar(DecimalSeparator());
-        int decimalsTyped = -1;
-        for (QChar c : text) {
-            if (c == separator) {
-                if (decimalsTyped >= 0) return QValidator::Invalid;
-                decimalsTyped = 0;
-            } else if (c >= u'0' && c <= u'9') {
-                if (decimalsTyped >= 0 && ++decimalsTyped > decimals()) return QValidator::Invalid;
-            } else {
-                return QValidator::Invalid;
-            }
-        }
-        const std::optional<double> v = TryStrToFloat(text.toStdString(), DecimalSeparator());
-        if (!v) return QValidator::Intermediate;
-        return *v >= minimum() && *v <= maximum() ? QValidator::Acceptable
-                                                  : QValidator::Intermediate;
-    }
-};
 
 std::string& EngineChoice(RunSettings& run, int set) {
     return set == 1 ? run.Engine1 : run.Engine2;
@@ -153,7 +124,7 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
       data_(data),
       path_(std::move(path)),
       written_(data.Run) {
-    setObjectName(QStringLiteral("DynamicsForm"));
+    setObjectName(QStringLiteral("RazgonForm"));
     setWindowTitle(Ru("Динамика разгона"));
     if (parent) setWindowIcon(parent->windowIcon());
 
@@ -262,16 +233,32 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
             box->setMinimumContentsLength(12);
             box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         }
+        // Beside each drop-down, the editor of engines and cars opened on the set's choice.
+        const auto editButton = [&](const QString& name, const char* hint, bool car) {
+            auto* button = new QToolButton;
+            button->setObjectName(name.arg(set));
+            button->setText(QStringLiteral("\u2026"));  // "…": it opens a dialog
+            button->setToolTip(Ru(hint).arg(set));
+            connect(button, &QToolButton::clicked, this,
+                    [this, set, car] { EditRecords(set, car); });
+            return button;
+        };
         grid->addWidget(c.label, i, 0);
         grid->addWidget(Caption("Двигатель", c.engine), i, 1);
         grid->addWidget(c.engine, i, 2);
-        grid->addWidget(Caption("Автомобиль", c.car), i, 3);
-        grid->addWidget(c.car, i, 4);
+        grid->addWidget(editButton(QStringLiteral("EngineEdit%1"),
+                                   "Двигатели и автомобили: двигатель набора %1", false),
+                        i, 3);
+        grid->addWidget(Caption("Автомобиль", c.car), i, 4);
+        grid->addWidget(c.car, i, 5);
+        grid->addWidget(editButton(QStringLiteral("CarEdit%1"),
+                                   "Двигатели и автомобили: автомобиль набора %1", true),
+                        i, 6);
         connect(c.engine, &QComboBox::activated, this, [this, set] { Chosen(set, false); });
         connect(c.car, &QComboBox::activated, this, [this, set] { Chosen(set, true); });
     }
     grid->setColumnStretch(2, 1);
-    grid->setColumnStretch(4, 1);
+    grid->setColumnStretch(5, 1);
 
     ShiftBox = new QComboBox;
     ShiftBox->setObjectName(QStringLiteral("ShiftBox"));
@@ -280,47 +267,55 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
     ShiftBox->setToolTip(
         Ru("Когда переключать передачу: на наибольших допустимых оборотах, или там, где "
            "следующая передача разгоняет не хуже"));
-    LaunchEdit = new SpinEdit;
-    LaunchEdit->setObjectName(QStringLiteral("LaunchEdit"));
-    LaunchEdit->SetRange(static_cast<int>(RunSettings::kLaunchRange.min),
-                         static_cast<int>(RunSettings::kLaunchRange.max));
-    LaunchEdit->SetIncrement(100);
-    LaunchEdit->SetMaxTyped(6);
-    LaunchEdit->setToolTip(Ru("Обороты, которые держит двигатель, пока сцепление пробуксовывает"));
-    ShiftTimeEdit = new SecondsBox;
-    ShiftTimeEdit->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-    ShiftTimeEdit->setObjectName(QStringLiteral("ShiftTimeEdit"));
-    ShiftTimeEdit->setDecimals(2);
-    ShiftTimeEdit->setRange(RunSettings::kShiftTimeRange.min, RunSettings::kShiftTimeRange.max);
-    ShiftTimeEdit->setSingleStep(0.1);
-    ShiftTimeEdit->setToolTip(Ru("Сколько сцепление выключено при каждом переключении"));
-    const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 32;
-    LaunchEdit->setFixedWidth(numberWidth);
-    ShiftTimeEdit->setFixedWidth(numberWidth);
+    // The run's numbers, with the editor's rules: what is typed drives the sets at once where it
+    // is a number in range, and is kept, or refused with a message, when the field is left.
+    const char* const hints[] = {"Обороты, которые держит двигатель, пока сцепление пробуксовывает",
+                                 "Сколько сцепление выключено при каждом переключении"};
+    const int decimals[] = {0, 2};
+    const double steps[] = {100, 0.1};
+    for (std::size_t i = 0; i < kRunNumbers; ++i) {
+        const NumberField<RunSettings>& field = RunNumberFields()[i];
+        auto* edit = new DecimalSpin;
+        edit->setObjectName(i == 0 ? QStringLiteral("LaunchEdit")
+                                   : QStringLiteral("ShiftTimeEdit"));
+        edit->SetRange(field.Range.min, field.Range.max);
+        edit->SetDecimals(decimals[i]);
+        edit->SetStep(steps[i]);
+        edit->setToolTip(Ru(hints[i]));
+        // Its text field is the spin box's own, and says when the user has typed.
+        connect(edit->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
+                [this, i] { NumberTyped(i); });
+        connect(edit, &DecimalSpin::Stepped, this, [this, i] { NumberTyped(i); });
+        connect(edit, &QAbstractSpinBox::editingFinished, this, [this, i] {
+            RunHandler([this, i] {
+                if (CommitNumber(i)) SaveRun();
+            });
+        });
+        numbers_[i] = edit;
+    }
+    LaunchEdit = numbers_[0];
+    ShiftTimeEdit = numbers_[1];
 
     auto* run = new QHBoxLayout;
     run->addWidget(Caption("Переключение", ShiftBox));
     run->addWidget(ShiftBox);
-    run->addSpacing(12);
-    run->addWidget(Caption("Обороты при старте, об/мин", LaunchEdit));
-    run->addWidget(LaunchEdit);
-    run->addSpacing(12);
-    run->addWidget(Caption("Время переключения, с", ShiftTimeEdit));
-    run->addWidget(ShiftTimeEdit);
+    for (std::size_t i = 0; i < kRunNumbers; ++i) {
+        run->addSpacing(12);
+        auto* label = new QLabel(FromUtf8(RunNumberFields()[i].Label));
+        label->setBuddy(numbers_[i]);
+        run->addWidget(label);
+        run->addWidget(numbers_[i]);
+    }
     run->addStretch(1);
-    grid->addLayout(run, 2, 0, 1, 6);
+    grid->addLayout(run, 2, 0, 1, 7);
 
     connect(ShiftBox, &QComboBox::activated, this, [this] {
-        RunChanged();
-        RunHandler([this] { SaveRun(); });
+        RunHandler([this] {
+            data_.Run.Shift = static_cast<ShiftRule>(ShiftBox->currentData().toInt());
+            Refresh();
+            SaveRun();
+        });
     });
-    connect(LaunchEdit, &SpinEdit::Changed, this, [this] { RunChanged(); });
-    connect(ShiftTimeEdit, &QDoubleSpinBox::valueChanged, this, [this] { RunChanged(); });
-    for (QAbstractSpinBox* field : {static_cast<QAbstractSpinBox*>(LaunchEdit),
-                                    static_cast<QAbstractSpinBox*>(ShiftTimeEdit)}) {
-        connect(field, &QAbstractSpinBox::editingFinished, this,
-                [this] { RunHandler([this] { SaveRun(); }); });
-    }
 }
 
 void DynamicsWindow::BuildActions() {
@@ -363,12 +358,9 @@ void DynamicsWindow::ShowChoices() {
 }
 
 void DynamicsWindow::ShowRun() {
-    const QSignalBlocker quietShift(ShiftBox);
-    const QSignalBlocker quietLaunch(LaunchEdit);
-    const QSignalBlocker quietTime(ShiftTimeEdit);
     ShiftBox->setCurrentIndex(ShiftBox->findData(static_cast<int>(data_.Run.Shift)));
-    LaunchEdit->SetValue(static_cast<int>(std::lround(data_.Run.Launch)));
-    ShiftTimeEdit->setValue(data_.Run.ShiftTime);
+    for (std::size_t i = 0; i < kRunNumbers; ++i)
+        numbers_[i]->SetValue(data_.Run.*RunNumberFields()[i].Member);
 }
 
 void DynamicsWindow::SetGears(const ChartGears& gears) {
@@ -507,18 +499,56 @@ void DynamicsWindow::Chosen(int set, bool car) {
     });
 }
 
-void DynamicsWindow::RunChanged() {
+void DynamicsWindow::EditRecords(int set, bool car) {
     RunHandler([&] {
-        RunSettings& current = data_.Run;  // less the file's keys this version does not know
-        RunSettings run = current;
-        run.Shift = static_cast<ShiftRule>(ShiftBox->currentData().toInt());
-        run.Launch = LaunchEdit->Value();
-        run.ShiftTime = ShiftTimeEdit->value();
-        if (!RunSettings::kLaunchRange.Contains(run.Launch)) return;  // typed beyond the range
-        if (run == current) return;
-        current = run;
+        const std::string name = car ? CarChoice(data_.Run, set) : EngineChoice(data_.Run, set);
+        // Modal; it writes the file when it closes.  What it renamed, added or deleted is
+        // shown, and the sets are driven again.
+        RunDynamicsEditor(this, data_, path_,
+                          car ? DynamicsEditorPage::Cars : DynamicsEditorPage::Engines, name);
+        DataChanged();
+    });
+}
+
+void DynamicsWindow::NumberTyped(std::size_t i) {
+    RunHandler([&] {
+        const NumberField<RunSettings>& field = RunNumberFields()[i];
+        const std::optional<double> typed = numbers_[i]->TypedValue();
+        if (!typed || !field.Range.Contains(*typed)) return;  // not yet a value it may take
+        if (data_.Run.*field.Member == *typed) return;
+        data_.Run.*field.Member = *typed;
         Refresh();
     });
+}
+
+bool DynamicsWindow::CommitNumber(std::size_t i) {
+    DecimalSpin* edit = numbers_[i];
+    if (!edit->Edited()) return true;
+    const NumberField<RunSettings>& field = RunNumberFields()[i];
+    const std::string label(field.Label);
+    const std::optional<double> typed = edit->TypedValue();
+    std::optional<std::string> refused;
+    if (!typed) {
+        refused = label + ": " + NotANumber(edit->Text().toStdString(), field.Range);
+    } else if (auto problem = NumberProblem(field.Key, *typed, field.Range)) {
+        refused = label + ": " + problem->Text;
+    }
+    if (refused) {
+        // Back to the value kept, which the sets are driven with again.
+        edit->Revert();
+        if (data_.Run.*field.Member != edit->Value()) {
+            data_.Run.*field.Member = edit->Value();
+            Refresh();
+        }
+        AppMessages().ShowMessage(*refused + ".", kRefusedCaption, MessageIcon::Error);
+        return false;
+    }
+    edit->SetValue(*typed);
+    if (data_.Run.*field.Member != *typed) {
+        data_.Run.*field.Member = *typed;
+        Refresh();
+    }
+    return true;
 }
 
 bool DynamicsWindow::SaveRun() {

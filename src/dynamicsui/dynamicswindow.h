@@ -11,7 +11,6 @@
 
 class QAction;
 class QComboBox;
-class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -22,7 +21,7 @@ class QTableWidget;
 namespace kelm {
 
 class ChartPanel;
-class SpinEdit;
+class DecimalSpin;
 
 // "Динамика разгона": both comparison sets of the main window driven from rest with an
 // engine and a car each, as charts and a table of results.  Not modal; the main window keeps
@@ -34,8 +33,9 @@ class SpinEdit;
 // Its keys work wherever the focus is in the window: Ctrl+C copies the table, Ctrl+S saves
 // and Ctrl+P prints the chart shown, Ctrl+Tab / Ctrl+PgDown go to the next chart,
 // Ctrl+Shift+Tab / Ctrl+PgUp back; Escape closes it.  Controls are found by their objectName:
-// `EngineBox1`, `CarBox1`, `EngineBox2`, `CarBox2`, `ShiftBox`, `LaunchEdit`,
-// `ShiftTimeEdit`, `Tabs1`, `ChartRazgon`, `ChartBalance`, `Grid1`, `CopyButton1`.
+// `EngineBox1`, `CarBox1`, `EngineBox2`, `CarBox2` (each with its editor button `EngineEdit1`,
+// `CarEdit1`...), `ShiftBox`, `LaunchEdit`, `ShiftTimeEdit`, `Tabs1`, `ChartRazgon`,
+// `ChartBalance`, `Grid1`, `CopyButton1`.
 class DynamicsWindow : public QWidget {
     Q_OBJECT
   public:
@@ -99,7 +99,13 @@ class DynamicsWindow : public QWidget {
     void NextTab(int step);
     // A user's choice in a drop-down or a field.
     void Chosen(int set, bool car);  // an engine, or a car
-    void RunChanged();
+    // The editor of engines and cars, on the set's engine or car.
+    void EditRecords(int set, bool car);
+    // The launch speed or the shift time (their index in RunNumberFields) typed or stepped:
+    // the sets are driven with it where it is a number in range.
+    void NumberTyped(std::size_t field);
+    // The field left: its value kept, or refused with a message and the kept one shown again.
+    bool CommitNumber(std::size_t field);
 
     Catalog& catalog_;
     DynamicsData& data_;
@@ -111,8 +117,10 @@ class DynamicsWindow : public QWidget {
 
     std::array<SetControls, 2> set_;
     QComboBox* ShiftBox;
-    SpinEdit* LaunchEdit;
-    QDoubleSpinBox* ShiftTimeEdit;
+    static constexpr std::size_t kRunNumbers = 2;  // launch speed, shift time
+    std::array<DecimalSpin*, kRunNumbers> numbers_{};
+    DecimalSpin* LaunchEdit;
+    DecimalSpin* ShiftTimeEdit;
     QTabWidget* Tabs1;
     ChartPanel* ChartRazgon;
     ChartPanel* ChartBalance;

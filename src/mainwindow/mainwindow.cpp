@@ -27,6 +27,7 @@
 #include "chart/chartpanel.h"
 #include "chart/shiftcurves.h"
 #include "dynamics/dynamicsfile.h"
+#include "dynamicsui/dynamicseditor.h"
 #include "dynamicsui/dynamicswindow.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
@@ -293,9 +294,11 @@ void TForm1::BuildMenu() {
     Table1 = Edit1->addAction(Ru("&Таблица передач..."));
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    Dynamics1 = Edit1->addAction(Ru("&Динамика разгона..."));
+    Razgon1 = Edit1->addAction(Ru("&Динамика разгона..."));
+    Razgon1->setObjectName(QStringLiteral("Razgon1"));
+    Razgon1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    Dynamics1 = Edit1->addAction(Ru("Двигатели и &автомобили..."));
     Dynamics1->setObjectName(QStringLiteral("Dynamics1"));
-    Dynamics1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 
     N3 = bar->addAction(Ru("&Настройки..."));
     N3->setObjectName(QStringLiteral("N3"));
@@ -322,6 +325,7 @@ void TForm1::ConnectHandlers() {
     connect(Copy1, &QAction::triggered, this, &TForm1::N1Click);
     connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
     connect(Table1, &QAction::triggered, this, &TForm1::Table1Click);
+    connect(Razgon1, &QAction::triggered, this, &TForm1::Razgon1Click);
     connect(Dynamics1, &QAction::triggered, this, &TForm1::Dynamics1Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
@@ -550,7 +554,7 @@ void TForm1::Table1Click() {
     });
 }
 
-void TForm1::Dynamics1Click() {
+void TForm1::Razgon1Click() {
     Handle([this] {
         // As the gear table: driven again when it opens, placed once.
         const bool first = !DynamicsForm1;
@@ -561,6 +565,15 @@ void TForm1::Dynamics1Click() {
         DynamicsForm1->show();
         DynamicsForm1->raise();
         DynamicsForm1->activateWindow();
+    });
+}
+
+void TForm1::Dynamics1Click() {
+    // Runs modally and writes the dynamics file when the user closes it; the acceleration
+    // window then shows what became of its engines and cars.
+    Handle([this] {
+        RunDynamicsEditor(this, Dynamics(), dynamicsPath_);
+        if (DynamicsForm1) DynamicsForm1->DataChanged();
     });
 }
 

@@ -72,7 +72,8 @@ class TForm1 : public QMainWindow {
     void Print1Click();
     void SaveAs1Click();
     void Table1Click();     // opens the gear table, or brings it to the front
-    void Dynamics1Click();  // opens "Динамика разгона", or brings it to the front
+    void Razgon1Click();    // opens "Динамика разгона", or brings it to the front
+    void Dynamics1Click();  // the engines and cars editor
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +110,7 @@ class TForm1 : public QMainWindow {
     QMenu* Edit1;
     QAction* Copy1;
     QAction* Table1;
+    QAction* Razgon1;
     QAction* Dynamics1;
     QAction* N3;
     QMenu* Help1;

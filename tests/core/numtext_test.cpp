@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -174,6 +175,39 @@ TEST(StrToFloat, PointLocaleRejectsComma) {
     EXPECT_EQ(StrToFloatAnySeparator("3,9"), 3.9);
     EXPECT_EQ(StrToFloatAnySeparator("3.9"), 3.9);
     EXPECT_THROW(StrToFloatAnySeparator("3,9.1"), ConvertError);
+}
+
+TEST(ReadTypedNumber, EitherSeparatorAndDigitGroupsButNothingAmbiguous) {
+    SeparatorScope point('.');  // the user's separator plays no part
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {"95,5", 95.5},
+        {"95.5", 95.5},
+        {" 112 ", 112},
+        {"1 000", 1000},
+        {"1\xC2\xA0"
+         "000,5",
+         1000.5},  // no-break space between digit groups
+        {"12\xE2\x80\xAF"
+         "345",
+         12345},  // narrow no-break space
+        {"\t-0,015\t", -0.015},
+        {"1e3", 1000},
+        {",5", 0.5},
+        {"1.000,5", std::nullopt},  // both separators: not guessed
+        {"1,2,3", std::nullopt},
+        {"", std::nullopt},
+        {",", std::nullopt},  // no digit: not zero, unlike the catalog's number text
+        {"abc", std::nullopt},
+        {"12 кг", std::nullopt},
+        {"1e999", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadTypedNumber(c.text), c.value);
+    }
 }
 
 TEST(StrToInt, DecimalHexAndRange) {

@@ -1,17 +1,19 @@
 #include "dynamicsui/dynamicswindow.h"
 
 #include <QClipboard>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
 #include <functional>
 
 #include "dynamics/dynamicsfile.h"
 #include "mainwindow_fixture.h"
+#include "widgets/decimalspin.h"
 #include "widgets/numberformat.h"
 
 namespace kelm::testing {
@@ -41,8 +43,8 @@ std::string ExampleSettings(char sep) {
 }
 
 // The window's controls, found by their objectName.
-struct DynamicsForm {
-    explicit DynamicsForm(DynamicsWindow* window) : form(window) {}
+struct RazgonForm {
+    explicit RazgonForm(DynamicsWindow* window) : form(window) {}
 
     template <class T>
     T* Find(const char* name) const {
@@ -56,8 +58,8 @@ struct DynamicsForm {
     QComboBox* EngineBox2 = Find<QComboBox>("EngineBox2");
     QComboBox* CarBox2 = Find<QComboBox>("CarBox2");
     QComboBox* ShiftBox = Find<QComboBox>("ShiftBox");
-    SpinEdit* LaunchEdit = Find<SpinEdit>("LaunchEdit");
-    QDoubleSpinBox* ShiftTimeEdit = Find<QDoubleSpinBox>("ShiftTimeEdit");
+    DecimalSpin* LaunchEdit = Find<DecimalSpin>("LaunchEdit");
+    DecimalSpin* ShiftTimeEdit = Find<DecimalSpin>("ShiftTimeEdit");
     QTabWidget* Tabs1 = Find<QTabWidget>("Tabs1");
     ChartPanel* ChartRazgon = Find<ChartPanel>("ChartRazgon");
     ChartPanel* ChartBalance = Find<ChartPanel>("ChartBalance");
@@ -82,18 +84,18 @@ class DynamicsWindowTest : public MainWindowTest {
     }
 
     // Ctrl+D on the main window, as the user presses it there.
-    DynamicsForm PressCtrlD(const Form1& f) {
+    RazgonForm PressCtrlD(const Form1& f) {
         f->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
         QTest::keyClick(f.ComboBox2, Qt::Key_D, Qt::ControlModifier);
-        return DynamicsForm(f->findChild<DynamicsWindow*>(QStringLiteral("DynamicsForm")));
+        return RazgonForm(f->findChild<DynamicsWindow*>(QStringLiteral("RazgonForm")));
     }
 
     // Opens the window and makes it the one the keys go to.  (Waiting for it to say it is
     // active is not enough: a window shares that with its parent while the parent still has
     // the keys.)
-    DynamicsForm OpenActive(const Form1& f) {
-        DynamicsForm d = PressCtrlD(f);
+    RazgonForm OpenActive(const Form1& f) {
+        RazgonForm d = PressCtrlD(f);
         if (!d) return d;
         d->activateWindow();
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == d.form; }));
@@ -120,7 +122,7 @@ class DynamicsWindowTest : public MainWindowTest {
 
 TEST_F(DynamicsWindowTest, CtrlDOpensOneWindowThatFollowsTheMainWindow) {
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    RazgonForm d = PressCtrlD(f);
     ASSERT_TRUE(d);
     EXPECT_TRUE(d->isVisible());
     EXPECT_TRUE(d->isWindow());
@@ -194,7 +196,7 @@ TEST_F(DynamicsWindowTest, CtrlDOpensOneWindowThatFollowsTheMainWindow) {
 
 TEST_F(DynamicsWindowTest, TheCopyHoldsExampleAsFigures) {
     Form1 f = OpenExample();
-    DynamicsForm d = OpenActive(f);
+    RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("before");
@@ -217,7 +219,7 @@ TEST_F(DynamicsWindowTest, TheCopyHoldsExampleAsFigures) {
 
 TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
     Form1 f = OpenExample();
-    DynamicsForm d = OpenActive(f);
+    RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
     const struct {
         QWidget* focus;
@@ -263,7 +265,7 @@ class CountingSaveDialog : public SaveFileDialog {
 
 TEST_F(DynamicsWindowTest, CopySaveAndPrintKeysWinInATextField) {
     Form1 f = OpenExample();
-    DynamicsForm d = OpenActive(f);
+    RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
     CountingPrinterSetup printer;
     CountingSaveDialog save;
@@ -298,7 +300,7 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
     data.Run.Engine1 = "Нет такого";
     ASSERT_TRUE(SaveDynamics(data, DynamicsPath()));
     Form1 f = OpenExample();
-    DynamicsForm d = PressCtrlD(f);
+    RazgonForm d = PressCtrlD(f);
     ASSERT_TRUE(d);
     EXPECT_EQ(d.EngineBox1->currentIndex(), -1);  // no choice shown, none made up
     EXPECT_EQ(d.EngineBox1->placeholderText(), Ru("«Нет такого» — нет в списке"));
@@ -318,7 +320,7 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
 
 TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     Form1 f = OpenExample();
-    DynamicsForm d = OpenActive(f);
+    RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
     const auto stored = [&] { return LoadDynamics(DynamicsPath()).Run; };
 
@@ -343,10 +345,51 @@ TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     d.ShiftTimeEdit->selectAll();
     QTest::keyClicks(d.ShiftTimeEdit, "0,3");
     EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
+    EXPECT_TRUE(messages_.shown.empty());
+
+    // A time out of range drives nothing (the "1" typed on the way did), and is refused when
+    // the field is left: the time kept is driven again.
+    d.LaunchEdit->setFocus();
+    d.ShiftTimeEdit->setFocus();
+    d.ShiftTimeEdit->selectAll();
+    QTest::keyClicks(d.ShiftTimeEdit, "12");
+    EXPECT_EQ(f->Dynamics().Run.ShiftTime, 1);
+    d.LaunchEdit->setFocus();
+    EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Время переключения, с: 12 — вне пределов от 0 до 10.");
+    EXPECT_EQ(d.ShiftTimeEdit->Text(), Ru("0,30"));
+
     ASSERT_TRUE(CloseWindow());
     const RunSettings run = stored();
     EXPECT_EQ(run.ShiftTime, 0.3);
     EXPECT_EQ(run.Engine1, "1,6 л 80 л.с.");
+}
+
+TEST_F(DynamicsWindowTest, TheEditorOpensOnTheSetsChoiceAndTheWindowShowsWhatItChanged) {
+    Form1 f = OpenExample();
+    QTest::mouseClick(f.CB2, Qt::LeftButton);  // set 2 shown: the sample's estate
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    const QString estate = d.CarBox2->currentText();
+    ASSERT_FALSE(estate.isEmpty());
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        ran = true;
+        EXPECT_EQ(editor->findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);  // cars
+        auto* name = editor->findChild<QLineEdit*>("CarName");
+        EXPECT_EQ(name->text(), estate);
+        name->setText(Ru("Универсал с прицепом"));  // renamed: the run follows
+        editor->close();
+    });
+    QTest::mouseClick(d->findChild<QToolButton*>("CarEdit2"), Qt::LeftButton);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(d.CarBox2->currentText(), Ru("Универсал с прицепом"));
+    EXPECT_EQ(Cell(d.Grid1, "Автомобиль", 2), Ru("Универсал с прицепом"));
+    EXPECT_NE(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 2), Ru("—"));
+    EXPECT_EQ(LoadDynamics(DynamicsPath()).Run.Car2, "Универсал с прицепом");
     EXPECT_TRUE(messages_.shown.empty());
 }
 
@@ -367,7 +410,7 @@ class SystemLocaleDynamics : public DynamicsWindowTest {
 TEST_F(SystemLocaleDynamics, TheCopyHasTheSystemsDecimalSeparator) {
     ASSERT_EQ(GlobalNumberFormat().decimalSeparator, separator_);
     Form1 f = OpenExample(separator_);
-    DynamicsForm d = PressCtrlD(f);
+    RazgonForm d = PressCtrlD(f);
     ASSERT_TRUE(d);
     d->CopyButton1Click();
     const QString text = QGuiApplication::clipboard()->text();

@@ -1,6 +1,10 @@
 #include <QLocale>
 
+#include "dynamics/dynamicsjson.h"
+#include "dynamicsui/curvetable.h"
+#include "dynamicsui/dynamicseditor.h"
 #include "mainwindow_fixture.h"
+#include "widgets/decimalspin.h"
 #include "widgets/numberformat.h"
 
 namespace kelm::testing {
@@ -53,6 +57,19 @@ TEST_F(SystemLocale, TheProgramsSeparatorSetUpTakesTheSystemsAndNumbersReadBack)
     EXPECT_EQ(PointCount(0), 10u);
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(ReadWindowSettings(SettingsPath()).ComboBox4, text);
+}
+
+TEST_F(SystemLocale, TheEnginesPowerAndTheCarsNumbersShowWithTheSystemsSeparator) {
+    DynamicsData data = SampleDynamics();
+    DynamicsEditor editor(data, dir_ / "Kelm-dynamics.json");
+    editor.Select(DynamicsEditorPage::Engines, "1,6 л 80 л.с.");
+    const QAbstractItemModel* table = editor.findChild<CurveTable*>("CurveGrid")->model();
+    ASSERT_EQ(table->index(5, CurveModel::kSpeed).data().toString(), "5400");
+    const QString sep(QChar::fromLatin1(expected_));
+    EXPECT_EQ(table->index(5, CurveModel::kPowerKw).data().toString(), "58" + sep + "8");
+    EXPECT_EQ(table->index(5, CurveModel::kPowerHp).data().toString(), "80" + sep + "0");
+    editor.Select(DynamicsEditorPage::Cars, "Седан 1120 кг");
+    EXPECT_EQ(editor.findChild<DecimalSpin*>("car_cx")->Text(), "0" + sep + "48");
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "base/numtext.h"
 #include "widgets/coreedge.h"
+#include "widgets/decimalspin.h"
 #include "widgets/messageboxes.h"
 #include "widgets/placement.h"
 #include "widgets/qttranslations.h"
@@ -65,6 +68,46 @@ TEST(Placement, WithoutRoomBesideItGoesToTheRightEdgeCoveringTheLeast) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PlaceFollowingWindow(c.screen, c.main, table), c.at) << c.what;
+}
+
+TEST(DecimalSpin, ShowsItsDecimalsWithoutLosingDigitsAndStepsOnItsGridWithinItsRange) {
+    const NumberFormat saved = GlobalNumberFormat();
+    GlobalNumberFormat().decimalSeparator = ',';
+    DecimalSpin spin;
+    spin.SetRange(0.05, 2);
+    spin.SetDecimals(2);
+    spin.SetStep(0.01);
+    const struct {
+        double value;
+        const char* shown;
+    } shown[] = {{0.48, "0,48"}, {2, "2,00"}, {0.485, "0,485"}, {1e-7, "1E-7"}};
+    for (const auto& c : shown) {
+        spin.SetValue(c.value);
+        EXPECT_EQ(spin.Text(), c.shown) << c.value;
+        EXPECT_FALSE(spin.Edited());
+        EXPECT_EQ(spin.TypedValue(), c.value);
+    }
+    spin.SetValue(0.485);
+    spin.stepBy(1);
+    EXPECT_EQ(spin.Value(), 0.5);  // 0.495 lands on the grid of the field's decimals
+    spin.SetValue(1.995);
+    spin.stepBy(3);
+    EXPECT_EQ(spin.Value(), 2);  // held at the top
+    spin.stepBy(-1000);
+    EXPECT_EQ(spin.Value(), 0.05);
+
+    // Typing takes digits, both separators, blanks and an exponent; other letters are refused.
+    spin.show();
+    spin.setFocus();
+    spin.selectAll();
+    QTest::keyClicks(&spin, "1a.b2x");
+    EXPECT_EQ(spin.Text(), "1.2");
+    EXPECT_TRUE(spin.Edited());
+    EXPECT_EQ(spin.TypedValue(), 1.2);
+    EXPECT_EQ(spin.Value(), 0.05);  // the owner takes it, or not
+    spin.Revert();
+    EXPECT_EQ(spin.Text(), "0,05");
+    GlobalNumberFormat() = saved;
 }
 
 TEST(QtTranslations, QtsOwnTextsAreRussian) {
