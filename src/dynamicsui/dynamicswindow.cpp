@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -146,26 +145,29 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     Tabs1->addTab(ChartRazgon, Ru("Разгон"));
     Tabs1->addTab(ChartBalance, Ru("Тяговый баланс"));
 
-    // The commands stand beside the tabs, where the tab bar leaves room.
+    // The commands stand beside the tabs, where the tab bar leaves room; tool buttons, whose
+    // narrow margins leave the tabs their captions on a small screen too.
     auto* commands = new QWidget;
     auto* row = new QHBoxLayout(commands);
     row->setContentsMargins(0, 0, 0, 2);
-    CopyButton1 = new QPushButton(Ru("Копировать"));
-    CopyButton1->setObjectName(QStringLiteral("CopyButton1"));
-    CopyButton1->setToolTip(Ru("Таблица результатов в буфер обмена (Ctrl+C)"));
-    SaveButton1 = new QPushButton(Ru("Сохранить..."));
-    SaveButton1->setObjectName(QStringLiteral("SaveButton1"));
-    SaveButton1->setToolTip(Ru("График в файл PNG, SVG или PDF (Ctrl+S)"));
-    PrintButton1 = new QPushButton(Ru("Печать..."));
-    PrintButton1->setObjectName(QStringLiteral("PrintButton1"));
-    PrintButton1->setToolTip(Ru("Напечатать график (Ctrl+P)"));
-    for (QPushButton* b : {CopyButton1, SaveButton1, PrintButton1}) {
+    row->setSpacing(2);
+    const auto command = [&](const char* name, const char* text, const char* hint, auto click) {
+        auto* b = new QToolButton;
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(Ru(text));
+        b->setToolTip(Ru(hint));
         b->setFocusPolicy(Qt::TabFocus);
+        connect(b, &QToolButton::clicked, this, click);
         row->addWidget(b);
-    }
-    connect(CopyButton1, &QPushButton::clicked, this, [this] { CopyButton1Click(); });
-    connect(SaveButton1, &QPushButton::clicked, this, [this] { SaveAs1Click(); });
-    connect(PrintButton1, &QPushButton::clicked, this, [this] { Print1Click(); });
+        return b;
+    };
+    CopyButton1 =
+        command("CopyButton1", "Копировать", "Таблица результатов в буфер обмена (Ctrl+C)",
+                [this] { CopyButton1Click(); });
+    SaveButton1 = command("SaveButton1", "Сохранить...", "График в файл PNG, SVG или PDF (Ctrl+S)",
+                          [this] { SaveAs1Click(); });
+    PrintButton1 = command("PrintButton1", "Печать...", "Напечатать график (Ctrl+P)",
+                           [this] { Print1Click(); });
     Tabs1->setCornerWidget(commands, Qt::TopRightCorner);
 
     Grid1 = new QTableWidget;
@@ -179,7 +181,8 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     Grid1->verticalHeader()->setMinimumSectionSize(1);
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
     Grid1->setWordWrap(true);
-    Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The columns are fitted to the width; only a screen too small for the least of them scrolls.
+    Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     split_ = new QSplitter(Qt::Vertical);
     split_->addWidget(Tabs1);
@@ -474,7 +477,7 @@ void DynamicsWindow::Arrange() {
         split_->setSizes({room - high - handle, high});
     } else {
         Grid1->setMaximumHeight(QWIDGETSIZE_MAX);
-        const int wide = std::min(TableWidth(), split_->width() / 2);
+        const int wide = std::min(TableWidth(), split_->width() * 9 / 20);
         split_->setSizes({split_->width() - wide - handle, wide});
     }
     arranging_ = false;

@@ -13,7 +13,7 @@ class QAction;
 class QComboBox;
 class QGridLayout;
 class QLabel;
-class QPushButton;
+class QToolButton;
 class QSplitter;
 class QTabWidget;
 class QTableWidget;
@@ -126,9 +126,9 @@ class DynamicsWindow : public QWidget {
     ChartPanel* ChartBalance;
     QSplitter* split_;
     QTableWidget* Grid1;
-    QPushButton* CopyButton1;
-    QPushButton* SaveButton1;
-    QPushButton* PrintButton1;
+    QToolButton* CopyButton1;
+    QToolButton* SaveButton1;
+    QToolButton* PrintButton1;
     std::vector<QAction*> keys_;  // the window's own keys, which no control may take
     bool shown_ = false;          // shown once: the splitter has its height
     bool arranging_ = false;
