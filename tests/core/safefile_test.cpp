@@ -241,18 +241,22 @@ void SetAge(const std::string& path, std::chrono::seconds age) {
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) throw std::runtime_error("utimensat");
 }
 
+// A save of the file killed after writing its new copy: no destructor runs.  0 when it got
+// that far.
+int KillASave(const std::string& path) {
+    return testing::RunInChild([] { return true; },
+                               [&]() -> int {
+                                   FileReplacement replacement(path, "lost");
+                                   ::_exit(replacement.Error());
+                               });
+}
+
 TEST(ReplaceFile, AKilledSaveLeavesOnlyItsTemporaryFileWhichTheNextSaveRemovesAfterAnHour) {
     using namespace std::chrono_literals;
     TempFolder folder;
     const std::string path = folder / "Kelm.dat";
     WriteBytes(path, "old");
-    // A save killed after writing its new copy: no destructor runs.
-    ASSERT_EQ(testing::RunInChild([] { return true; },
-                                  [&]() -> int {
-                                      FileReplacement replacement(path, "new");
-                                      ::_exit(replacement.Error());
-                                  }),
-              0);
+    ASSERT_EQ(KillASave(path), 0);
     ASSERT_EQ(folder.Names().size(), 2u);
     const std::string left = folder.Names()[0];
     EXPECT_TRUE(posixio::IsTemporaryOf(left, "Kelm.dat")) << left;
@@ -284,12 +288,7 @@ TEST(ReplaceFile, ANameAsLongAsTheFileSystemAllowsIsSavedAndItsLeftoverSwept) {
 
         // What a killed save leaves is known as this file's, is cut where a letter begins,
         // and goes with the next save once it is old.
-        ASSERT_EQ(testing::RunInChild([] { return true; },
-                                      [&]() -> int {
-                                          FileReplacement replacement(path, "lost");
-                                          ::_exit(replacement.Error());
-                                      }),
-                  0);
+        ASSERT_EQ(KillASave(path), 0);
         ASSERT_EQ(folder.Names().size(), 2u);
         const std::string left = folder.Names()[0];
         EXPECT_TRUE(posixio::IsTemporaryOf(left, name)) << left;
