@@ -114,10 +114,9 @@ TEST_F(ChartSaveTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
     // A folder under the final name is not offered to be replaced; the save says why not.
     std::filesystem::create_directory(dir_ / "dir.png");
     dialog.answer = QString::fromStdString(dir_ / "dir");
-    messages_.answers = {true};  // were it asked
+    messages_.answers = {true};  // were it asked, and "No" would open the dialog again
     f.SaveAs1->trigger();
     EXPECT_TRUE(messages_.asked.empty());
-    messages_.answers.clear();
     ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[1].text, "Не удалось сохранить файл «" + (dir_ / "dir.png") +
                                            "»: под этим именем уже есть папка.");
