@@ -137,8 +137,9 @@ int CreateTemporary(const std::string& file, std::string& name,
                     const std::function<int(const std::string&)>& create) {
     const PathParts parts = SplitPath(file);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        name = JoinPath(parts.folder, "." + std::string(TemporaryStem(parts.name)) + "." +
-                                          RandomLetters() + std::string(kTemporaryEnd));
+        std::string temporary(1, '.');
+        temporary.append(TemporaryStem(parts.name)).append(1, '.').append(RandomLetters());
+        name = JoinPath(parts.folder, temporary.append(kTemporaryEnd));
         const int result = create(name);
         if (result != EEXIST) {
             if (result != 0) name.clear();
