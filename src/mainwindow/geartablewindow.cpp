@@ -183,7 +183,8 @@ void GearTableWindow::FitWindow() {
         return;
     }
     const QRect room = s->availableGeometry();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QRect outer = OuterGeometry(frameGeometry(), geometry());
+    const QSize frame = outer.size() - geometry().size();
     const QSize most = room.size() - frame;
     // Rows beyond the screen's height scroll, and their scroll bar takes room from the
     // columns.
@@ -191,10 +192,11 @@ void GearTableWindow::FitWindow() {
         wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     wanted = wanted.boundedTo(most);
     resize(wanted);
-    // Grown past the screen's edge, it is moved back just so far.
-    if (isVisible()) {
-        const QPoint inside = InsideRoom(room, QRect(frameGeometry().topLeft(), wanted + frame));
-        if (inside != frameGeometry().topLeft()) move(inside);
+    // Grown past the screen's edge, it is moved back just so far; also while it is closed,
+    // so that it opens again whole where the user left it.
+    if (!first) {
+        const QPoint inside = InsideRoom(room, QRect(outer.topLeft(), wanted + frame));
+        if (inside != outer.topLeft()) move(inside);
     }
 }
 

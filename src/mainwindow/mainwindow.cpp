@@ -532,11 +532,13 @@ void TForm1::SaveAs1Click() {
 // it covers the least of this one.
 void TForm1::PlaceBeside(QWidget* window) const {
     // Not shown yet, the window has no frame: it will get one like this window's.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QRect outer = OuterGeometry(frameGeometry(), geometry());
+    const QSize frame = outer.size() - geometry().size();
     if (const QScreen* s = screen()) {
         window->move(PlaceFollowingWindow(
-            s->availableGeometry(), frameGeometry(),
-            window->isVisible() ? window->frameGeometry().size() : window->size() + frame));
+            s->availableGeometry(), outer,
+            window->isVisible() ? OuterGeometry(window->frameGeometry(), window->geometry()).size()
+                                : window->size() + frame));
     }
 }
 
