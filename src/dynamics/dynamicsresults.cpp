@@ -76,9 +76,9 @@ DynamicsSet MakeDynamicsSet(int set, const ChartGears& gears, Catalog& catalog,
     const std::optional<AccelerationInput> input =
         ComparisonSetInput(set, g.input, gears.maxRpm, catalog, data);
     // Where there is no input, whether the gearing or the engine and car are missing.
-    out.gearingFound = input || (catalog.FindRow(g.input.rowName) &&
-                                 catalog.FindPair(g.input.pairText) &&
-                                 catalog.FindTyre(g.input.tyreName));
+    out.gearingFound =
+        input || (catalog.FindRow(g.input.rowName) && catalog.FindPair(g.input.pairText) &&
+                  catalog.FindTyre(g.input.tyreName));
     if (!out.gearingFound) {
         out.title = MissingRecordsNote(set);
         return out;
