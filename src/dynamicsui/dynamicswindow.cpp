@@ -76,12 +76,29 @@ QStringList SortedNames(const std::vector<Stored<Record>>& records) {
     return names;
 }
 
+// The property of a drop-down that holds its whole text for no choice.
+const char* const kNoChoiceProperty = "kelmNoChoice";
+
+// Shows a drop-down's text for no choice as far as it fits, cut in its middle.  The drop-down
+// counts that text in the width it asks for (and keeps the first width it found): whole, a
+// long name would set the window's least width and push the window off the screen.
+void FitNoChoiceText(QComboBox* list) {
+    const QFontMetrics metrics = list->fontMetrics();
+    const int least = metrics.horizontalAdvance(QLatin1Char('X')) * list->minimumContentsLength();
+    // The room for the text: the width less the frame and the arrow, which the least width
+    // holds beside the least text.
+    const int room = std::max(least, list->width() - list->minimumSizeHint().width() + least);
+    list->setPlaceholderText(
+        metrics.elidedText(list->property(kNoChoiceProperty).toString(), Qt::ElideMiddle, room));
+}
+
 // Selects the item of exactly this name, or none with the text that says why.
 void SelectName(QComboBox* list, const std::string& name) {
     const int index =
         name.empty() ? -1
                      : list->findText(FromUtf8(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    list->setPlaceholderText(NoChoiceText(name));
+    list->setProperty(kNoChoiceProperty, NoChoiceText(name));
+    FitNoChoiceText(list);
     list->setCurrentIndex(index);
 }
 
@@ -590,6 +607,10 @@ bool DynamicsWindow::eventFilter(QObject* watched, QEvent* event) {
     // window's commands win, whatever has the focus.
     // The columns follow the table's width, and where it stands follows the window's size.
     if (watched == Grid1 && event->type() == QEvent::Resize) FitGrid();
+    // A drop-down's text for no choice fills the room the drop-down has.
+    if (auto* list = qobject_cast<QComboBox*>(watched);
+        list && event->type() == QEvent::Resize && list->property(kNoChoiceProperty).isValid())
+        FitNoChoiceText(list);
     if (event->type() == QEvent::ShortcutOverride) {
         const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
         for (const QAction* action : keys_) {

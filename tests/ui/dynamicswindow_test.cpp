@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "dynamics/dynamicsfile.h"
+#include "dynamics/dynamicsjson.h"
 #include "mainwindow_fixture.h"
 #include "widgets/decimalspin.h"
 #include "widgets/numberformat.h"
@@ -316,6 +317,35 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
     EXPECT_NE(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), Ru("—"));
     EXPECT_EQ(d.Grid1->rowCount(), 3 + 7 + 2 * 3);  // no note row
     EXPECT_TRUE(messages_.shown.empty());
+}
+
+// Names of the longest an engine or car may have, chosen or missing from the list, leave the
+// window on the screen: it is no wider than with short ones.  A drop-down shows what it can of
+// a missing one, and the whole of a name that fits.
+TEST_F(DynamicsWindowTest, LongNamesDoNotWidenTheWindow) {
+    DynamicsData data = SampleDynamics();
+    const DynamicsWindow sample(TheCatalog(), data, DynamicsPath());
+    data.Engines[0].Name = std::string(85, 'W') + std::string(170, 'x');  // 255 characters
+    data.Run.Engine1 = data.Engines[0].Name;
+    data.Run.Car2 = std::string(255, 'W');    // none of the list
+    data.Run.Engine2 = std::string(14, 'W');  // none of the list, wider than the least
+    DynamicsWindow named(TheCatalog(), data, DynamicsPath());
+    const RazgonForm d(&named);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d.EngineBox1->currentText().size(), 255);
+    EXPECT_EQ(named.minimumSizeHint().width(), sample.minimumSizeHint().width());
+
+    named.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&named));
+    for (const QComboBox* list : {d.CarBox2, d.EngineBox2}) {
+        const QString text = list->placeholderText();
+        EXPECT_TRUE(text.endsWith(Ru("в списке"))) << text.toStdString();
+        EXPECT_LT(list->fontMetrics().horizontalAdvance(text), list->width());
+    }
+    named.resize(1800, named.height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.EngineBox2->width() > 600; }));
+    EXPECT_EQ(d.EngineBox2->placeholderText(), Ru("«WWWWWWWWWWWWWW» — нет в списке"));
+    EXPECT_TRUE(d.CarBox2->placeholderText().contains(QChar(0x2026)));
 }
 
 TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
