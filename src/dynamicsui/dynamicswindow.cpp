@@ -102,6 +102,12 @@ void SelectName(QComboBox* list, const std::string& name) {
     list->setCurrentIndex(index);
 }
 
+// A set's label in the set's colours.
+QString SetLabelStyle(Color color) {
+    return QStringLiteral("QLabel { background: %1; color: %2; padding: 2px 8px; }")
+        .arg(ToQColor(color).name(), ToQColor(HeadingTextColor(color)).name());
+}
+
 QLabel* Caption(const char* text, QWidget* buddy) {
     auto* label = new QLabel(Ru(text));
     label->setBuddy(buddy);
@@ -224,6 +230,8 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
                                                           : QSize(kWideWidth, most.height()));
         resize(size().boundedTo(most));
     }
+    // Placed before it is shown by this size, the window shows at it: no less than it needs.
+    resize(size().expandedTo(minimumSizeHint()));
 }
 
 DynamicsWindow::~DynamicsWindow() {
@@ -239,7 +247,12 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
     for (int i = 0; i < 2; ++i) {
         const int set = i + 1;
         SetControls& c = set_[static_cast<std::size_t>(i)];
-        c.label = new QLabel(FromUtf8(SetName(set)));
+        // As wide as the longer of its captions from the start: hiding the set does not widen
+        // the window beyond the screen's edge.
+        c.label = new QLabel(FromUtf8(HiddenSetNote(set)));
+        c.label->setStyleSheet(SetLabelStyle(colors::Black));
+        c.label->setMinimumWidth(c.label->sizeHint().width());
+        c.label->setText(FromUtf8(SetName(set)));
         c.label->setObjectName(QStringLiteral("SetLabel%1").arg(set));
         c.label->setAlignment(Qt::AlignCenter);
         c.engine = new QComboBox;
@@ -405,11 +418,7 @@ void DynamicsWindow::Refresh() {
 void DynamicsWindow::ShowSetLabels() {
     for (const DynamicsSet& s : sets_) {
         QLabel* label = set_[static_cast<std::size_t>(s.set - 1)].label;
-        const QColor back = ToQColor(s.color);
-        const QColor text = ToQColor(HeadingTextColor(s.color));
-        const QString style =
-            QStringLiteral("QLabel { background: %1; color: %2; padding: 2px 8px; }")
-                .arg(back.name(), text.name());
+        const QString style = SetLabelStyle(s.color);
         // A new style sheet is parsed and applied: only when the colour has changed.
         if (label->styleSheet() != style) label->setStyleSheet(style);
         const QString caption = FromUtf8(s.shown ? SetName(s.set) : HiddenSetNote(s.set));

@@ -1,6 +1,7 @@
 #include "dynamicsui/dynamicswindow.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
@@ -317,6 +318,27 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
     EXPECT_NE(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), Ru("—"));
     EXPECT_EQ(d.Grid1->rowCount(), 3 + 7 + 2 * 3);  // no note row
     EXPECT_TRUE(messages_.shown.empty());
+}
+
+// The window is placed on the screen before it is shown, by the size it has then: that is the
+// size it shows at, whatever the screen's room, and hiding or showing a set (which names the
+// set "Набор 2 скрыт") never widens it beyond the screen's edge.
+TEST_F(DynamicsWindowTest, TheWindowShowsAtTheSizeItWasPlacedBy) {
+    Form1 f = OpenExample();
+    DynamicsWindow window(TheCatalog(), f->Dynamics(), DynamicsPath());
+    const QSize placed = window.size();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.size(), placed);
+
+    RazgonForm d = PressCtrlD(f);  // set 2 hidden
+    ASSERT_TRUE(d);
+    const QLabel* label = d->findChild<QLabel*>(QStringLiteral("SetLabel1"));
+    ASSERT_NE(label, nullptr);
+    const int wide = label->width();
+    QTest::mouseClick(f.CB2, Qt::LeftButton);  // both shown
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_EQ(label->width(), wide);
 }
 
 // Names of the longest an engine or car may have, chosen or missing from the list, leave the
