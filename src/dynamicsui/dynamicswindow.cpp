@@ -582,9 +582,14 @@ bool DynamicsWindow::CommitNumber(std::size_t i) {
 
 bool DynamicsWindow::SaveRun() {
     if (static_cast<const RunSettings&>(data_.Run) == written_) return true;
-    if (!SaveDynamics(data_, path_)) return false;
-    written_ = data_.Run;
-    return true;
+    // The message of a failed save takes the focus from a field, whose leaving saves again:
+    // one save, and one message, at a time.
+    if (saving_) return false;
+    saving_ = true;
+    const bool saved = SaveDynamics(data_, path_);
+    saving_ = false;
+    if (saved) written_ = data_.Run;
+    return saved;
 }
 
 ChartPanel* DynamicsWindow::ShownChart() const {

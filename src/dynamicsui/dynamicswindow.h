@@ -133,6 +133,7 @@ class DynamicsWindow : public QWidget {
     bool shown_ = false;          // shown once: the splitter has its height
     bool arranging_ = false;
     int placedHigh_ = -1;  // the table's height when last placed
+    bool saving_ = false;  // SaveRun is writing the file, or saying why it could not
 };
 
 }  // namespace kelm

@@ -418,6 +418,31 @@ TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     EXPECT_EQ(run.Engine1, "1,6 л 80 л.с.");
 }
 
+// A file that cannot be written is said once for each choice: the message box, which takes
+// the focus from the field the user has just left, does not make the window try again.
+TEST_F(DynamicsWindowTest, AFailedSaveIsSaidOnce) {
+    struct ModalMessages : RecordingMessages {
+        void ShowMessage(const std::string& text, const std::string& caption,
+                         MessageIcon icon) override {
+            RecordingMessages::ShowMessage(text, caption, icon);
+            if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+        }
+    } messages;
+    Form1 f = OpenExample();
+    f->SetDynamicsPath(dir_ / "нет такой папки/Kelm-dynamics.json");
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    d.LaunchEdit->setFocus();
+    d.LaunchEdit->selectAll();
+    QTest::keyClicks(d.LaunchEdit, "3000");
+    d.ShiftTimeEdit->setFocus();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.starts_with("Не удалось сохранить файл двигателей"));
+    d.ShiftBox->setFocus();
+    QTest::keyClick(d.ShiftBox, Qt::Key_Down);
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
 TEST_F(DynamicsWindowTest, TheEditorOpensOnTheSetsChoiceAndTheWindowShowsWhatItChanged) {
     Form1 f = OpenExample();
     QTest::mouseClick(f.CB2, Qt::LeftButton);  // set 2 shown: the sample's estate
