@@ -34,15 +34,37 @@ std::vector<std::string> Split(std::string_view line, char separator) {
 }
 
 // The cells of a pasted line: tab-separated as spreadsheets copy them; else by semicolons,
-// as a Russian CSV file has them; else by blanks.
-std::vector<std::string> Cells(std::string_view line) {
+// as a Russian CSV file has them; else by blanks (`blanks` then says so).
+std::vector<std::string> Cells(std::string_view line, bool& blanks) {
+    blanks = false;
     if (line.find('\t') != std::string_view::npos) return Split(line, '\t');
     if (line.find(';') != std::string_view::npos) return Split(line, ';');
+    blanks = true;
     std::vector<std::string> cells;
     for (std::string& cell : Split(line, ' ')) {
         if (!cell.empty()) cells.push_back(std::move(cell));
     }
     return cells;
+}
+
+bool AllDigits(std::string_view cell) {
+    return !cell.empty() &&
+           std::all_of(cell.begin(), cell.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether blank-separated cells might be digit groups of one number, as Russian text groups
+// them ("1 000 95": 1000 and 95, or 1, 0 and 95?): three digits after one to three digits.
+// Only a line of more than two cells is in doubt; two cells are the two numbers.
+bool MayBeDigitGroups(const std::vector<std::string>& cells) {
+    if (cells.size() <= 2) return false;
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+        std::string_view before = cells[i - 1];
+        if (!before.empty() && (before.front() == '-' || before.front() == '+'))
+            before.remove_prefix(1);
+        if (cells[i].size() == 3 && AllDigits(cells[i]) && AllDigits(before) && before.size() <= 3)
+            return true;
+    }
+    return false;
 }
 
 std::string LineName(std::size_t number) { return "строка " + std::to_string(number); }
@@ -148,11 +170,23 @@ CurveRead ReadCurveText(std::string_view text) {
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
         if (Trim(line).empty()) continue;
-        const std::vector<std::string> cells = Cells(line);
-        const auto rpm = cells.size() >= 2 ? ReadTypedNumber(cells[0]) : std::nullopt;
-        const auto torque = cells.size() >= 2 ? ReadTypedNumber(cells[1]) : std::nullopt;
-        const bool header = first;
+        bool blanks = false;
+        const std::vector<std::string> cells = Cells(line, blanks);
+        const auto cell = [&cells](std::size_t i) {
+            return i < cells.size() ? ReadTypedNumber(cells[i]) : std::nullopt;
+        };
+        const auto rpm = cells.size() >= 2 ? cell(0) : std::nullopt;
+        const auto torque = cells.size() >= 2 ? cell(1) : std::nullopt;
+        // Captions, not numbers; a first line with one number in its place is a point with a
+        // mistake, which must not go unseen.
+        const bool header = first && !cell(0) && !cell(1);
         first = false;
+        if (blanks && MayBeDigitGroups(cells)) {
+            read.problem = LineName(number + 1) + ": «" + ShortName(Trim(line), 40) +
+                           "» — не понять, где кончаются обороты: пробелы и между числами, и "
+                           "между разрядами; разделите столбцы табуляцией или точкой с запятой";
+            return read;
+        }
         if (!rpm || !torque) {
             if (header) continue;  // the columns' captions
             read.problem = LineName(number + 1) + ": «" + ShortName(Trim(line), 40) +
