@@ -67,6 +67,11 @@ std::string CurveText(const std::vector<TorquePoint>& curve);
 // digit groups of one number ("1 000 95") are refused rather than guessed.  The points are
 // sorted by speed.  On success the points make a valid curve; otherwise `problem` says, in
 // Russian, which line is wrong and why, or what the curve as a whole lacks.
+// One pasted number, as a spreadsheet's single cell gives it ("115,5", "1 000"): blanks
+// inside it may only part groups of three digits.  Nothing for anything else, "800 95"
+// among them, which is two numbers and no digit groups.
+std::optional<double> ReadPastedNumber(std::string_view text);
+
 struct CurveRead {
     std::vector<TorquePoint> points;
     std::string problem;  // empty on success

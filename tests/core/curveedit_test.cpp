@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,30 @@ TEST_F(PastedCurve, AWrongLineOrCurveIsNamedAndNothingIsRead) {
         const CurveRead read = ReadCurveText(c.text);
         EXPECT_EQ(read.problem, c.problem);
         EXPECT_TRUE(read.points.empty());
+    }
+}
+
+TEST_F(PastedCurve, OneCellIsANumberWhoseBlanksOnlyPartDigitGroups) {
+    const struct {
+        const char* text;
+        std::optional<double> number;
+    } cases[] = {
+        {"115,5\r\n", 115.5},
+        {"1 000", 1000},
+        {"-12 345 678,5", -12345678.5},
+        {"1 000.5", 1000.5},
+        {"1\xC2\xA0"
+         "000",
+         1000},
+        {"800 95", std::nullopt},  // a speed and a torque, not 80095
+        {"1000 000", std::nullopt},
+        {"1 000 95", std::nullopt},
+        {"1 0000", std::nullopt},
+        {"abc", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadPastedNumber(c.text), c.number);
     }
 }
 

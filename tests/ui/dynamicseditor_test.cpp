@@ -149,6 +149,13 @@ TEST_F(DynamicsEditorTest, APasteThatIsNotACurveSaysWhyAndOneNumberGoesIntoTheCe
     EXPECT_TRUE(Grid()->PasteText("115,5\r\n"));
     EXPECT_EQ(SampleEngine().Torque[1], (TorquePoint{2000, 115.5}));
     EXPECT_TRUE(messages_.asked.empty());
+    // A line of a speed and a torque is no number for the cell: the curve stays as it was.
+    const Curve before = SampleEngine().Torque;
+    Grid()->setCurrentIndex(Grid()->model()->index(0, CurveModel::kSpeed));
+    EXPECT_FALSE(Grid()->PasteText("800 95"));
+    EXPECT_EQ(SampleEngine().Torque, before);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_NE(messages_.shown[1].text.find("строк с точками 1"), std::string::npos);
 }
 
 TEST_F(DynamicsEditorTest, PowerColumnsUseTheUsersSeparator) {
