@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
@@ -459,6 +460,24 @@ TEST_F(DynamicsEditorTest, AddCopyAndRenameKeepNamesValidAndUnique) {
     Click("AddCarButton");
     EXPECT_EQ(ListItems("CarList").back(), QString::fromUtf8("Новый автомобиль"));
     EXPECT_EQ(Get<DecimalSpin>("car_mass")->Value(), Car{}.Mass);
+}
+
+TEST_F(DynamicsEditorTest, ThePreviewHasAShareOfTheHeightWhereItGoesBelowTheTable) {
+    // Opened narrow (800 × 600) and made so later: the preview is stacked under the table
+    // either way, and is as readable either way.
+    for (const bool later : {false, true}) {
+        SCOPED_TRACE(later ? "made narrow" : "opened narrow");
+        Open();
+        if (later) {
+            dialog->resize(1200, 700);
+            QApplication::processEvents();
+        }
+        dialog->resize(780, 552);
+        QApplication::processEvents();
+        auto* split = Get<QSplitter>("CurveSplit");
+        ASSERT_EQ(split->orientation(), Qt::Vertical);
+        EXPECT_GE(Get<QWidget>("CurveChart")->height(), split->height() / 3);
+    }
 }
 
 TEST_F(DynamicsEditorTest, ALongNameIsCutInTheListNotTheDialogAndNoMoreCanBeTyped) {
