@@ -35,6 +35,7 @@
 #include "catalog/catalogfile.h"
 #include "catalog_generator.h"
 #include "chart/chartpanel.h"
+#include "dynamicsui/dynamicswindow.h"
 #include "mainwindow/geartablewindow.h"
 #include "mainwindow/mainwindow.h"
 #include "ratio_reporter.h"
@@ -225,6 +226,39 @@ void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& fold
     TheCatalog().ClearCatalog();
 }
 
+// The acceleration window open at full-HD size beside the main window: every Grafic also
+// drives both sets with their engines and cars, and the window repaints (its charts, the
+// acceleration tab shown, and its table of results).
+void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    // No file there: the sample's engines and cars, which the sample's run chooses.
+    form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
+    form.Razgon1Click();
+    auto* window = Control<DynamicsWindow>(form, "RazgonForm");
+    if (!window || !window->isVisible()) {
+        state.SkipWithError("the acceleration window did not open");
+        return;
+    }
+    window->resize(kChartWidth, kChartHeight);
+    QApplication::processEvents();
+    QImage image(window->size(), QImage::Format_RGB32);
+    MeasureCpu(state, [&] {
+        form.Grafic();
+        window->render(&image);
+    });
+    benchmark::DoNotOptimize(image.constBits());
+    for (const DynamicsSet& s : window->Sets()) {
+        if (!s.result || !s.result->computable) {
+            state.SkipWithError("a set was not driven: the settings did not select its records");
+            return;
+        }
+    }
+    state.counters["trace_points"] = static_cast<double>(window->Sets()[0].result->trace.size() +
+                                                         window->Sets()[1].result->trace.size());
+    TheCatalog().ClearCatalog();
+}
+
 // What a click on the tyre list costs: the list opens and closes again, on the window
 // shown (offscreen).
 void BM_OpenList(benchmark::State& state, const std::string& folder) {
@@ -356,6 +390,9 @@ BENCHMARK_CAPTURE(BM_GraficAndPaint, Large, std::string("each10000"))
 BENCHMARK_CAPTURE(BM_GraficAndPaintWithTable, Large, std::string("each10000"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DynamicsRefresh, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -419,6 +456,7 @@ int main(int argc, char** argv) {
             {"BM_GraficAndPaint/Sample_median", "BM_GradientFloor_median", "report", 0},
             {"BM_GraficAndPaint/Large_median", "BM_GradientFloor_median", "report", 0},
             {"BM_OpenList/Large_median", "BM_OpenList/Sample_median", "report", 0},
+            {"BM_DynamicsRefresh/Sample_median", "BM_GradientFloor_median", "report", 0},
             {"BM_Window/Sample_median", "BM_WindowFloor_median", "report", 0},
             {"BM_Window/Large_median", "BM_WindowFloor_median", "report", 0},
             {"BM_StartUp/Sample_median", "BM_StartUpFloor_median", "<= 1.3", 1.3},
@@ -431,6 +469,7 @@ int main(int argc, char** argv) {
             {"BM_GraficAndPaint/Sample_median", 8},
             {"BM_GraficAndPaint/Large_median", 8},
             {"BM_GraficAndPaintWithTable/Large_median", 8},
+            {"BM_DynamicsRefresh/Sample_median", 16},
             {"BM_OpenList/Large_median", 8},
         },
         {{"BM_ZapolnenieForm/1000_median", "BM_ZapolnenieForm/10000_median", 1000, 10000}});

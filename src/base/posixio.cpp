@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <ctime>
 #include <vector>
@@ -43,6 +44,18 @@ std::string RandomLetters() {
         seed /= sizeof kLetters - 1;
     }
     return letters;
+}
+
+// What of a file's name its temporary files carry: the whole name, or, where the whole
+// would make the temporary file's name longer than a name may be (a file named up to the
+// limit), as much of it as fits, cut where a UTF-8 character begins.
+std::string_view TemporaryStem(std::string_view name) {
+    // The two dots, the letters and ".tmp" around the name.
+    constexpr std::size_t kAround = 2 + kRandomLetters + kTemporaryEnd.size();
+    if (name.size() + kAround <= NAME_MAX) return name;
+    std::size_t keep = NAME_MAX - kAround;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return name.substr(0, keep);
 }
 
 }  // namespace
@@ -124,8 +137,9 @@ int CreateTemporary(const std::string& file, std::string& name,
                     const std::function<int(const std::string&)>& create) {
     const PathParts parts = SplitPath(file);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        name = JoinPath(parts.folder,
-                        "." + parts.name + "." + RandomLetters() + std::string(kTemporaryEnd));
+        std::string temporary(1, '.');
+        temporary.append(TemporaryStem(parts.name)).append(1, '.').append(RandomLetters());
+        name = JoinPath(parts.folder, temporary.append(kTemporaryEnd));
         const int result = create(name);
         if (result != EEXIST) {
             if (result != 0) name.clear();
@@ -146,6 +160,7 @@ int OpenTemporary(const std::string& file, mode_t mode, std::string& name, int& 
 
 bool IsTemporaryOf(std::string_view entry, std::string_view name) {
     // "." name "." six letters ".tmp"
+    name = TemporaryStem(name);
     if (entry.size() != 1 + name.size() + 1 + kRandomLetters + kTemporaryEnd.size()) return false;
     if (entry.front() != '.' || entry.substr(1, name.size()) != name) return false;
     entry.remove_prefix(1 + name.size());

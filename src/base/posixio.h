@@ -41,7 +41,8 @@ int ReadFile(const std::string& path, std::string& bytes);
 int WriteAll(int fd, std::string_view bytes);
 
 // The program's temporary files lie beside the file they are made for and are named after
-// it: ".<name>.XXXXXX.tmp", with six random letters or digits (".Kelm.dat.k3x9qa.tmp").
+// it: ".<name>.XXXXXX.tmp", with six random letters or digits (".Kelm.dat.k3x9qa.tmp");
+// of a name too long for that (near the file system's 255 bytes), as much as fits.
 // Nothing else is named so; a save that crashes can leave one behind, and
 // RemoveStaleTemporaries clears those away.
 

@@ -43,11 +43,13 @@ const Kind& KindOf(const QString& filter) {
 }
 
 // Asks before a file is replaced (a link that leads nowhere yet counts: its file would be
-// made), naming it as the user sees it in the folder.
+// made), naming it as the user sees it in the folder.  A folder of that name is not asked
+// about: it is never replaced, and the save says so.
 bool MayReplace(const QString& path) {
     const std::string file = QFile::encodeName(path).toStdString();
     struct stat st {};
     if (::lstat(file.c_str(), &st) != 0) return true;
+    if (::stat(file.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
     return AppMessages().AskYesNo(
         "Файл «" + posixio::SplitPath(file).name + "» уже существует.\nЗаменить его?",
         "Сохранить график");

@@ -1,19 +1,17 @@
 #include "chart/geartable.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
+#include "base/tabletext.h"
 
 namespace kelm {
 
 namespace {
 
 const char* const kNoValue = "\xE2\x80\x94";  // an em dash
-
-std::string SetName(std::size_t index) { return "Набор " + IntToStr(static_cast<int>(index) + 1); }
 
 // The text an error box shows for the error that stopped a set.
 std::string FailureText(const std::exception_ptr& failure) {
@@ -35,16 +33,16 @@ GearTableBlock MakeBlock(const ChartGears& all, std::size_t index) {
                          {}};
     switch (s.outcome) {
         case SetOutcome::Hidden:
-            block.note = SetName(index) + " скрыт";
+            block.note = HiddenSetNote(block.set);
             return block;
         case SetOutcome::NotFound:
-            block.note = SetName(index) + ": запись не найдена в каталоге";
+            block.note = MissingRecordsNote(block.set);
             return block;
         case SetOutcome::Failed:
-            block.note = SetName(index) + " не рассчитан: " + FailureText(s.gears.failure);
+            block.note = SetName(block.set) + " не рассчитан: " + FailureText(s.gears.failure);
             return block;
         case SetOutcome::NotBuilt:
-            block.note = SetName(index) + " не рассчитан: расчёт остановлен ошибкой в наборе " +
+            block.note = SetName(block.set) + " не рассчитан: расчёт остановлен ошибкой в наборе " +
                          IntToStr(index == 0 ? 2 : 1);
             return block;
         case SetOutcome::Computed:
@@ -66,52 +64,35 @@ GearTableBlock MakeBlock(const ChartGears& all, std::size_t index) {
 }
 
 std::string Speed(const std::optional<double>& value, bool grouped) {
-    if (!value || !std::isfinite(*value)) return kNoValue;
-    return FormatFixed(*value, 1, grouped ? GlobalNumberFormat().thousandSeparator : "");
+    return TableFigure(value, 1, grouped);
 }
 
-std::string Whole(double value, bool grouped) {
-    if (!std::isfinite(value)) return kNoValue;
-    return grouped ? FormatGrouped(value) : FormatGrouped(value, "");
-}
+std::string Whole(double value, bool grouped) { return TableFigure(value, 0, grouped); }
 
 std::string Ratio(double value) { return std::isfinite(value) ? FloatToStr(value) : kNoValue; }
 
-std::string HtmlEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
+// The table as the clipboard gets it: the captions, then per block its heading line (one
+// cell) and its rows.
+std::vector<TableRow> ClipboardRows(const GearTable& table) {
+    std::vector<TableRow> rows;
+    TableRow& captions = rows.emplace_back();
+    for (std::string& c : GearTableCaptions(table.maxRpm, false))
+        captions.push_back({.text = std::move(c), .heading = true});
+    for (const GearTableBlock& block : table.blocks) {
+        rows.push_back({{.text = GearBlockTitle(block),
+                         .heading = true,
+                         .span = kGearTableColumns,
+                         .align = CellAlign::Left,
+                         .italic = !block.note.empty(),
+                         .background = block.color,
+                         .foreground = HeadingTextColor(block.color)}});
+        for (const GearTableRow& row : block.rows) {
+            TableRow& cells = rows.emplace_back();
+            for (std::string& c : GearRowCells(row, false))
+                cells.push_back({.text = std::move(c), .align = CellAlign::Right});
         }
     }
-    return out;
-}
-
-// A tab or a line break inside a name would split the spreadsheet's cells.
-std::string TsvCell(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
-
-std::string HexColor(Color c) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c));
-    return buffer;
+    return rows;
 }
 
 }  // namespace
@@ -145,6 +126,20 @@ std::string GearBlockTitle(const GearTableBlock& block) {
            " \xC2\xB7 " + Cp1251ToUtf8(block.tyreName);
 }
 
+std::string TableFigure(std::optional<double> value, int decimals, bool grouped) {
+    if (!value || !std::isfinite(*value)) return kNoValue;
+    const std::string_view separator =
+        grouped ? std::string_view(GlobalNumberFormat().thousandSeparator) : std::string_view();
+    return decimals == 0 ? FormatGrouped(*value, separator)
+                         : FormatFixed(*value, decimals, separator);
+}
+
+std::string SetName(int set) { return "Набор " + IntToStr(set); }
+
+std::string HiddenSetNote(int set) { return SetName(set) + " скрыт"; }
+
+std::string MissingRecordsNote(int set) { return SetName(set) + ": запись не найдена в каталоге"; }
+
 std::vector<std::string> GearRowCells(const GearTableRow& row, bool grouped) {
     const ShiftGear& g = row.gear;
     return {IntToStr(g.gear),
@@ -156,45 +151,8 @@ std::vector<std::string> GearRowCells(const GearTableRow& row, bool grouped) {
             row.at100 ? Whole(*row.at100, grouped) : kNoValue};
 }
 
-std::string GearTableTsv(const GearTable& table) {
-    std::string out;
-    const auto line = [&out](const std::vector<std::string>& cells) {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i > 0) out += '\t';
-            out += TsvCell(cells[i]);
-        }
-        out += "\r\n";
-    };
-    line(GearTableCaptions(table.maxRpm, false));
-    for (const GearTableBlock& block : table.blocks) {
-        line({GearBlockTitle(block)});
-        for (const GearTableRow& row : block.rows) line(GearRowCells(row, false));
-    }
-    return out;
-}
+std::string GearTableTsv(const GearTable& table) { return TableTsv(ClipboardRows(table)); }
 
-std::string GearTableHtml(const GearTable& table) {
-    std::string out =
-        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
-        "</head><body>\n<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr>";
-    for (const std::string& caption : GearTableCaptions(table.maxRpm, false))
-        out += "<th>" + HtmlEscaped(caption) + "</th>";
-    out += "</tr>\n";
-    for (const GearTableBlock& block : table.blocks) {
-        const std::string style = block.note.empty() ? "" : "font-style:italic;";
-        out += "<tr><th colspan=\"" + IntToStr(kGearTableColumns) + "\" align=\"left\" style=\"" +
-               style + "background:" + HexColor(block.color) +
-               ";color:" + HexColor(HeadingTextColor(block.color)) + "\">" +
-               HtmlEscaped(GearBlockTitle(block)) + "</th></tr>\n";
-        for (const GearTableRow& row : block.rows) {
-            out += "<tr>";
-            for (const std::string& cell : GearRowCells(row, false))
-                out += "<td align=\"right\">" + HtmlEscaped(cell) + "</td>";
-            out += "</tr>\n";
-        }
-    }
-    out += "</table>\n</body></html>\n";
-    return out;
-}
+std::string GearTableHtml(const GearTable& table) { return TableHtml(ClipboardRows(table)); }
 
 }  // namespace kelm

@@ -49,6 +49,19 @@ std::vector<std::string> GearTableCaptions(std::int32_t maxRpm, bool grouped);
 // The heading line of a block, UTF-8: gear row, pair and tyre; or the block's note.
 std::string GearBlockTitle(const GearTableBlock& block);
 
+// A figure of a table, UTF-8: `decimals` after the user's decimal separator (0: a whole
+// number), thousands grouped like the chart's labels when `grouped`, plain for a spreadsheet
+// otherwise; "—" where there is none, or it is not finite.
+std::string TableFigure(std::optional<double> value, int decimals, bool grouped);
+
+// "Набор 1", "Набор 2": how the tables and charts name a comparison set.
+std::string SetName(int set);
+
+// What a block says, UTF-8, of set 1 or 2 when it is hidden, or when the catalog does not
+// hold one of its records; the acceleration window says the same.
+std::string HiddenSetNote(int set);
+std::string MissingRecordsNote(int set);
+
 // The cells of one row, UTF-8, with the user's decimal separator: speeds with one decimal,
 // engine speeds as whole numbers, grouped like the chart's labels when `grouped`, plain
 // for a spreadsheet otherwise.  A value too large for plain digits is in exponent form; one

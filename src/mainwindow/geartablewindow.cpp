@@ -1,11 +1,8 @@
 #include "mainwindow/geartablewindow.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -17,6 +14,7 @@
 #include "base/messages.h"
 #include "widgets/coreedge.h"
 #include "widgets/placement.h"
+#include "widgets/tableclipboard.h"
 
 namespace kelm {
 
@@ -185,7 +183,8 @@ void GearTableWindow::FitWindow() {
         return;
     }
     const QRect room = s->availableGeometry();
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QRect outer = OuterGeometry(frameGeometry(), geometry());
+    const QSize frame = outer.size() - geometry().size();
     const QSize most = room.size() - frame;
     // Rows beyond the screen's height scroll, and their scroll bar takes room from the
     // columns.
@@ -193,20 +192,16 @@ void GearTableWindow::FitWindow() {
         wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     wanted = wanted.boundedTo(most);
     resize(wanted);
-    // Grown past the screen's edge, it is moved back just so far.
-    if (isVisible()) {
-        const QPoint inside = InsideRoom(room, QRect(frameGeometry().topLeft(), wanted + frame));
-        if (inside != frameGeometry().topLeft()) move(inside);
+    // Grown past the screen's edge, it is moved back just so far; also while it is closed,
+    // so that it opens again whole where the user left it.
+    if (!first) {
+        const QPoint inside = InsideRoom(room, QRect(outer.topLeft(), wanted + frame));
+        if (inside != outer.topLeft()) move(inside);
     }
 }
 
 void GearTableWindow::CopyButton1Click() {
-    RunHandler([this] {
-        auto* mime = new QMimeData;
-        mime->setHtml(FromUtf8(GearTableHtml(table_)));
-        mime->setText(FromUtf8(GearTableTsv(table_)));
-        QGuiApplication::clipboard()->setMimeData(mime);
-    });
+    RunHandler([this] { PutTableOnClipboard(GearTableHtml(table_), GearTableTsv(table_)); });
 }
 
 void GearTableWindow::keyPressEvent(QKeyEvent* event) {

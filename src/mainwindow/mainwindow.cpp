@@ -28,6 +28,7 @@
 #include "chart/shiftcurves.h"
 #include "dynamics/dynamicsfile.h"
 #include "dynamicsui/dynamicseditor.h"
+#include "dynamicsui/dynamicswindow.h"
 #include "editor/editor.h"
 #include "mainwindow/aboutbox.h"
 #include "mainwindow/geartablewindow.h"
@@ -191,9 +192,12 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
 }
 
 TForm1::~TForm1() {
-    // The panel watches the series: it goes while they are still there.
+    // The panel watches the series: it goes while they are still there.  So does the
+    // acceleration window, which drives the engines and cars kept here.
     delete Chart1;
     Chart1 = nullptr;
+    delete DynamicsForm1;
+    DynamicsForm1 = nullptr;
 }
 
 DynamicsData& TForm1::Dynamics() {
@@ -290,6 +294,9 @@ void TForm1::BuildMenu() {
     Table1 = Edit1->addAction(Ru("&Таблица передач..."));
     Table1->setObjectName(QStringLiteral("Table1"));
     Table1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    Razgon1 = Edit1->addAction(Ru("&Динамика разгона..."));
+    Razgon1->setObjectName(QStringLiteral("Razgon1"));
+    Razgon1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     Dynamics1 = Edit1->addAction(Ru("Двигатели и &автомобили..."));
     Dynamics1->setObjectName(QStringLiteral("Dynamics1"));
 
@@ -318,6 +325,7 @@ void TForm1::ConnectHandlers() {
     connect(Copy1, &QAction::triggered, this, &TForm1::N1Click);
     connect(SaveAs1, &QAction::triggered, this, &TForm1::SaveAs1Click);
     connect(Table1, &QAction::triggered, this, &TForm1::Table1Click);
+    connect(Razgon1, &QAction::triggered, this, &TForm1::Razgon1Click);
     connect(Dynamics1, &QAction::triggered, this, &TForm1::Dynamics1Click);
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(About1, &QAction::triggered, this, &TForm1::About1Click);
@@ -420,10 +428,11 @@ void TForm1::Grafic() {
         return ComparisonSet{shown->isChecked(), labels->isChecked(), color->Selected(),
                              ShownText(row),     ShownText(pair),     ShownText(tyre)};
     };
-    // The gear table follows every run, also one that stops at an error (which the caller
-    // reports, once).
+    // The gear table and the acceleration window follow every run, also one that stops at
+    // an error (which the caller reports, once).
     const auto follow = qScopeGuard([this] {
         if (GearTable1 && GearTable1->isVisible()) GearTable1->SetGears(gears_);
+        if (DynamicsForm1 && DynamicsForm1->isVisible()) DynamicsForm1->SetGears(gears_);
     });
     kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
                  set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_,
@@ -523,11 +532,13 @@ void TForm1::SaveAs1Click() {
 // it covers the least of this one.
 void TForm1::PlaceBeside(QWidget* window) const {
     // Not shown yet, the window has no frame: it will get one like this window's.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QRect outer = OuterGeometry(frameGeometry(), geometry());
+    const QSize frame = outer.size() - geometry().size();
     if (const QScreen* s = screen()) {
         window->move(PlaceFollowingWindow(
-            s->availableGeometry(), frameGeometry(),
-            window->isVisible() ? window->frameGeometry().size() : window->size() + frame));
+            s->availableGeometry(), outer,
+            window->isVisible() ? OuterGeometry(window->frameGeometry(), window->geometry()).size()
+                                : window->size() + frame));
     }
 }
 
@@ -545,9 +556,27 @@ void TForm1::Table1Click() {
     });
 }
 
+void TForm1::Razgon1Click() {
+    Handle([this] {
+        // As the gear table: driven again when it opens, placed once.
+        const bool first = !DynamicsForm1;
+        if (first)
+            DynamicsForm1 = new DynamicsWindow(TheCatalog(), Dynamics(), dynamicsPath_, this);
+        DynamicsForm1->SetGears(gears_);
+        if (first) PlaceBeside(DynamicsForm1);
+        DynamicsForm1->show();
+        DynamicsForm1->raise();
+        DynamicsForm1->activateWindow();
+    });
+}
+
 void TForm1::Dynamics1Click() {
-    // Runs modally and writes the dynamics file when the user closes it.
-    Handle([this] { RunDynamicsEditor(this, Dynamics(), dynamicsPath_); });
+    // Runs modally and writes the dynamics file when the user closes it; the acceleration
+    // window then shows what became of its engines and cars.
+    Handle([this] {
+        RunDynamicsEditor(this, Dynamics(), dynamicsPath_);
+        if (DynamicsForm1) DynamicsForm1->DataChanged();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -607,7 +636,9 @@ void TForm1::FormClose() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A settings file that cannot be written is reported, but it never keeps the user in
-    // the program: the window closes all the same.  The catalog is not touched here.
+    // the program: the window closes all the same.  The catalog is not touched here; the
+    // acceleration window's last choices are written.
+    if (DynamicsForm1) Handle([this] { DynamicsForm1->SaveRun(); });
     FormClose();
     event->accept();
 }

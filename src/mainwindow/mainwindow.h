@@ -21,6 +21,7 @@ namespace kelm {
 
 class ChartPanel;
 class ColorBox;
+class DynamicsWindow;
 class GearTableWindow;
 class SpinEdit;
 
@@ -71,6 +72,7 @@ class TForm1 : public QMainWindow {
     void Print1Click();
     void SaveAs1Click();
     void Table1Click();     // opens the gear table, or brings it to the front
+    void Razgon1Click();    // opens "Динамика разгона", or brings it to the front
     void Dynamics1Click();  // the engines and cars editor
 
   protected:
@@ -97,7 +99,8 @@ class TForm1 : public QMainWindow {
     ColorBox* ColorBox1;
     ColorBox* ColorBox2;
     ChartPanel* Chart1;
-    GearTableWindow* GearTable1 = nullptr;  // made at its first opening, then kept
+    GearTableWindow* GearTable1 = nullptr;    // made at its first opening, then kept
+    DynamicsWindow* DynamicsForm1 = nullptr;  // likewise
 
     QMenu* File1;
     QAction* SaveAs1;
@@ -107,6 +110,7 @@ class TForm1 : public QMainWindow {
     QMenu* Edit1;
     QAction* Copy1;
     QAction* Table1;
+    QAction* Razgon1;
     QAction* Dynamics1;
     QAction* N3;
     QMenu* Help1;

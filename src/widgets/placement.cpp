@@ -23,6 +23,10 @@ QPoint InsideRoom(const QRect& room, const QRect& window) {
     return {left, top};
 }
 
+QRect OuterGeometry(const QRect& frame, const QRect& window) {
+    return frame.contains(window) ? frame : window;
+}
+
 QPoint PlaceFollowingWindow(const QRect& room, const QRect& main, const QSize& size) {
     const int top = InsideRoom(room, QRect(QPoint(room.left(), main.top()), size)).y();
     if (main.right() + kGap + size.width() <= room.right()) return {main.right() + 1 + kGap, top};

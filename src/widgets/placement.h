@@ -23,6 +23,12 @@ W* PutAtDesignPlace(W* widget, const char* name, QRect place) {
 // where it is larger than the room, its top left corner stays in the room.
 QPoint InsideRoom(const QRect& room, const QRect& window);
 
+// The rectangle a window takes on the screen, its frame included, from Qt's frame geometry
+// and the window's own.  On X11 Qt now and then gives a frame that does not even hold the
+// window (before the window manager has told it, and at times after a move); the window's
+// own rectangle is the better guess then.
+QRect OuterGeometry(const QRect& frame, const QRect& window);
+
 // Where a window of `size` that follows the window `main` goes on a screen whose free room
 // is `room`: right of `main` where there is room, else left of it, level with its top as
 // far as the screen allows.  Where neither side has room, at the right edge of the screen,

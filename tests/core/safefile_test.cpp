@@ -241,18 +241,22 @@ void SetAge(const std::string& path, std::chrono::seconds age) {
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) throw std::runtime_error("utimensat");
 }
 
+// A save of the file killed after writing its new copy: no destructor runs.  0 when it got
+// that far.
+int KillASave(const std::string& path) {
+    return testing::RunInChild([] { return true; },
+                               [&]() -> int {
+                                   FileReplacement replacement(path, "lost");
+                                   ::_exit(replacement.Error());
+                               });
+}
+
 TEST(ReplaceFile, AKilledSaveLeavesOnlyItsTemporaryFileWhichTheNextSaveRemovesAfterAnHour) {
     using namespace std::chrono_literals;
     TempFolder folder;
     const std::string path = folder / "Kelm.dat";
     WriteBytes(path, "old");
-    // A save killed after writing its new copy: no destructor runs.
-    ASSERT_EQ(testing::RunInChild([] { return true; },
-                                  [&]() -> int {
-                                      FileReplacement replacement(path, "new");
-                                      ::_exit(replacement.Error());
-                                  }),
-              0);
+    ASSERT_EQ(KillASave(path), 0);
     ASSERT_EQ(folder.Names().size(), 2u);
     const std::string left = folder.Names()[0];
     EXPECT_TRUE(posixio::IsTemporaryOf(left, "Kelm.dat")) << left;
@@ -267,6 +271,34 @@ TEST(ReplaceFile, AKilledSaveLeavesOnlyItsTemporaryFileWhichTheNextSaveRemovesAf
     }
     EXPECT_EQ(ReplaceFile(path, "newer"), 0);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{fresh, other, "Kelm.dat", "Kelm.dat.tmp"}));
+}
+
+TEST(ReplaceFile, ANameAsLongAsTheFileSystemAllowsIsSavedAndItsLeftoverSwept) {
+    using namespace std::chrono_literals;
+    std::string russian;  // 126 two-byte letters: the temporary name's cut falls inside one
+    for (int i = 0; i < 126; ++i) russian += "\xD0\x96";
+    russian += "abc";
+    for (const std::string& name : {std::string(255, 'a'), std::string(244, 'b'), russian}) {
+        SCOPED_TRACE(name.size());
+        TempFolder folder;
+        const std::string path = folder / name;
+        WriteBytes(path, "old");
+        EXPECT_EQ(ReplaceFile(path, "new"), 0);
+        EXPECT_EQ(ReadBytes(path), "new");
+
+        // What a killed save leaves is known as this file's, is cut where a letter begins,
+        // and goes with the next save once it is old.
+        ASSERT_EQ(KillASave(path), 0);
+        ASSERT_EQ(folder.Names().size(), 2u);
+        const std::string left = folder.Names()[0];
+        EXPECT_TRUE(posixio::IsTemporaryOf(left, name)) << left;
+        const std::size_t kept = left.size() - std::string_view(".XXXXXX.tmp").size() - 1;
+        EXPECT_EQ("." + name.substr(0, kept), left.substr(0, kept + 1));
+        EXPECT_NE(static_cast<unsigned char>(name[kept]) & 0xC0, 0x80) << kept;
+        SetAge(folder / left, 2h);
+        EXPECT_EQ(ReplaceFile(path, "newer"), 0);
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{name});
+    }
 }
 
 TEST(KeepCopy, WhereAHardLinkIsRefusedTheBytesAreCopiedAsPrivateAsTheFile) {

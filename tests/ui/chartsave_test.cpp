@@ -111,6 +111,16 @@ TEST_F(ChartSaveTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
     EXPECT_EQ(dir_.Names(), before);
     EXPECT_EQ(ReadBytes(dir_ / "notafolder"), "x");
 
+    // A folder under the final name is not offered to be replaced; the save says why not.
+    std::filesystem::create_directory(dir_ / "dir.png");
+    dialog.answer = QString::fromStdString(dir_ / "dir");
+    messages_.answers = {true};  // were it asked, and "No" would open the dialog again
+    f.SaveAs1->trigger();
+    EXPECT_TRUE(messages_.asked.empty());
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[1].text, "Не удалось сохранить файл «" + (dir_ / "dir.png") +
+                                           "»: под этим именем уже есть папка.");
+
     // A folder without write permission (which binds all but root).
     if (::geteuid() != 0) {
         const std::string locked = dir_ / "locked";
@@ -119,7 +129,7 @@ TEST_F(ChartSaveTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
             locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         dialog.answer = QString::fromStdString(locked + "/chart.pdf");
         f.SaveAs1->trigger();
-        EXPECT_EQ(messages_.shown.size(), 2u);
+        EXPECT_EQ(messages_.shown.size(), 3u);
         EXPECT_TRUE(std::filesystem::is_empty(locked));
         std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
     }

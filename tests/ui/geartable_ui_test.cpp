@@ -264,6 +264,15 @@ TEST_F(GearTableWindowTest, OpensAtTheScreensRightEdgeWithoutRoomBesideThenStays
     EXPECT_EQ(table.right(), room.right());
     EXPECT_TRUE(room.contains(table)) << table.x() << "," << table.y();
 
+    // Speeds of thousands while it is closed: wider columns, a wider window, still whole on
+    // the screen when it opens again.
+    t->close();
+    f.SE1->SetValue(100000);
+    ASSERT_EQ(PressCtrlT(f).form, t.form);
+    EXPECT_GT(t->width(), table.width());
+    EXPECT_TRUE(room.contains(t->frameGeometry())) << t->x() << "+" << t->width();
+    ExpectWholeTable(t.Grid1, "opened again wider");
+
     // Moved by the user, it stays there through redraws, a change of shape and a new opening.
     const QPoint put = room.topLeft() + QPoint(10, 20);
     t->move(put);

@@ -76,6 +76,7 @@ struct Form1 {
     QMenu* Edit1 = Find<QMenu>("Edit1");
     QAction* Copy1 = Find<QAction>("Copy1");
     QAction* Table1 = Find<QAction>("Table1");
+    QAction* Razgon1 = Find<QAction>("Razgon1");
     QAction* N3 = Find<QAction>("N3");
     QMenu* Help1 = Find<QMenu>("Help1");
     QAction* About1 = Find<QAction>("About1");

@@ -459,12 +459,15 @@ TEST_F(MainWindow, MenusAndShortcuts) {
     EXPECT_EQ(f.Copy1->text(), Ru("&Копировать"));
     EXPECT_EQ(f.Copy1->shortcut(), QKeySequence("Ctrl+C"));
     const QList<QAction*> edit = f.Edit1->actions();
-    ASSERT_EQ(edit.size(), 3);
+    ASSERT_EQ(edit.size(), 4);
     EXPECT_EQ(edit[0], f.Copy1);
     EXPECT_EQ(edit[1], f.Table1);
-    EXPECT_EQ(edit[2], f.Find<QAction>("Dynamics1"));
     EXPECT_EQ(f.Table1->text(), Ru("&Таблица передач..."));
     EXPECT_EQ(f.Table1->shortcut(), QKeySequence("Ctrl+T"));
+    EXPECT_EQ(edit[2], f.Razgon1);
+    EXPECT_EQ(f.Razgon1->text(), Ru("&Динамика разгона..."));
+    EXPECT_EQ(f.Razgon1->shortcut(), QKeySequence("Ctrl+D"));
+    EXPECT_EQ(edit[3], f.Find<QAction>("Dynamics1"));
     EXPECT_EQ(f.About1->text(), Ru("&О программе..."));
 }
 

@@ -110,6 +110,17 @@ TEST(DecimalSpin, ShowsItsDecimalsWithoutLosingDigitsAndStepsOnItsGridWithinItsR
     GlobalNumberFormat() = saved;
 }
 
+// Qt's frame of a main window under an X11 window manager, as it came now and then: one
+// pixel at the window's corner.  The table went right of that "window", over the real one.
+TEST(Placement, AFrameThatDoesNotHoldItsWindowIsNotBelieved) {
+    const QRect window(320, 160, 640, 480), frame(319, 140, 642, 505), dot(320, 160, 1, 1);
+    EXPECT_EQ(OuterGeometry(frame, window), frame);
+    EXPECT_EQ(OuterGeometry(dot, window), window);
+    EXPECT_EQ(
+        PlaceFollowingWindow(QRect(0, 0, 1280, 800), OuterGeometry(dot, window), QSize(626, 529)),
+        QPoint(654, 0));
+}
+
 TEST(QtTranslations, QtsOwnTextsAreRussian) {
     ASSERT_TRUE(UseRussianQtTexts());
     ASSERT_TRUE(UseRussianQtTexts());  // once is enough; again changes nothing

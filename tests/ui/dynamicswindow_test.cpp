@@ -1,0 +1,426 @@
+#include "dynamicsui/dynamicswindow.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+#include "dynamics/dynamicsfile.h"
+#include "mainwindow_fixture.h"
+#include "widgets/decimalspin.h"
+#include "widgets/numberformat.h"
+
+namespace kelm::testing {
+namespace {
+
+// The catalog of the worked example, its numbers with the given decimal separator: its
+// gear row, pair and tyre, and a five-speed row and another pair.
+std::string ExampleCatalog(char sep) {
+    const auto n = [sep](std::string v) {
+        for (char& c : v) {
+            if (c == ',') c = sep;
+        }
+        return v + "\r\n";
+    };
+    return Cp("Riads\r\n_\r\n4-ступ. классическая 3,67-2,10-1,36-1,00\r\n" + n("3,67") + n("2,1") +
+              n("1,36") + n("1") + n("0") + n("0") + "_\r\n5-ступ. 3,67-2,10-1,36-1,00-0,82\r\n" +
+              n("3,67") + n("2,1") + n("1,36") + n("1") + n("0,82") + n("0") + "Paras\r\n_\r\n" +
+              n("3,9") + "_\r\n" + n("4,1") + "Koless\r\n_\r\n175/70 R13\r\n1807\r\n");
+}
+
+// The settings of example A in set 1: SE1 6000, set 2 hidden.
+std::string ExampleSettings(char sep) {
+    return "SE1=6000\r\nCB1=1\r\nCB2=0\r\nComboBox1=4-ступ. классическая 3,67-2,10-1,36-1,00\r\n"
+           "ComboBox2=5-ступ. 3,67-2,10-1,36-1,00-0,82\r\nComboBox4=3" +
+           std::string(1, sep) + "9\r\nComboBox5=4" + std::string(1, sep) +
+           "1\r\nComboBox7=175/70 R13\r\nComboBox8=175/70 R13\r\n";
+}
+
+// The window's controls, found by their objectName.
+struct RazgonForm {
+    explicit RazgonForm(DynamicsWindow* window) : form(window) {}
+
+    template <class T>
+    T* Find(const char* name) const {
+        T* found = form ? form->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    DynamicsWindow* form;
+    QComboBox* EngineBox1 = Find<QComboBox>("EngineBox1");
+    QComboBox* EngineBox2 = Find<QComboBox>("EngineBox2");
+    QComboBox* CarBox2 = Find<QComboBox>("CarBox2");
+    QComboBox* ShiftBox = Find<QComboBox>("ShiftBox");
+    DecimalSpin* LaunchEdit = Find<DecimalSpin>("LaunchEdit");
+    DecimalSpin* ShiftTimeEdit = Find<DecimalSpin>("ShiftTimeEdit");
+    QTabWidget* Tabs1 = Find<QTabWidget>("Tabs1");
+    ChartPanel* ChartRazgon = Find<ChartPanel>("ChartRazgon");
+    ChartPanel* ChartBalance = Find<ChartPanel>("ChartBalance");
+    QTableWidget* Grid1 = Find<QTableWidget>("Grid1");
+
+    DynamicsWindow* operator->() const { return form; }
+    explicit operator bool() const { return form && Grid1 && EngineBox1; }
+};
+
+class DynamicsWindowTest : public MainWindowTest {
+  protected:
+    std::string DynamicsPath() const { return dir_ / "Kelm-dynamics.json"; }
+
+    // The main window over the example's catalog and settings, its engines and cars in the
+    // scratch folder (the sample's, until a test writes a file).
+    Form1 OpenExample(char sep = ',') {
+        WriteCatalog(ExampleCatalog(sep));
+        WriteSettings(ExampleSettings(sep));
+        Form1 f = Open();
+        f->SetDynamicsPath(DynamicsPath());
+        return f;
+    }
+
+    // Ctrl+D on the main window, as the user presses it there.
+    RazgonForm PressCtrlD(const Form1& f) {
+        f->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        QTest::keyClick(f.ComboBox2, Qt::Key_D, Qt::ControlModifier);
+        return RazgonForm(f->findChild<DynamicsWindow*>(QStringLiteral("RazgonForm")));
+    }
+
+    // Opens the window and makes it the one the keys go to.  (Waiting for it to say it is
+    // active is not enough: a window shares that with its parent while the parent still has
+    // the keys.)
+    RazgonForm OpenActive(const Form1& f) {
+        RazgonForm d = PressCtrlD(f);
+        if (!d) return d;
+        d->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == d.form; }));
+        return d;
+    }
+
+    // A cell of the table by its row's caption; column 1 is set 1.
+    static QString Cell(const QTableWidget* grid, const char* caption, int column) {
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            const QTableWidgetItem* c = grid->item(r, 0);
+            if (c && c->text() == Ru(caption)) {
+                const QTableWidgetItem* item = grid->item(r, column);
+                return item ? item->text() : QString();
+            }
+        }
+        ADD_FAILURE() << "no row " << caption;
+        return {};
+    }
+    // The whole text of a set's heading (the cell shows it wrapped).
+    static QString Heading(const QTableWidget* grid, int column) {
+        return grid->item(0, column)->toolTip();
+    }
+};
+
+TEST_F(DynamicsWindowTest, CtrlDOpensOneWindowThatFollowsTheMainWindow) {
+    Form1 f = OpenExample();
+    RazgonForm d = PressCtrlD(f);
+    ASSERT_TRUE(d);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(d->isWindow());
+    EXPECT_EQ(d->windowModality(), Qt::NonModal);
+    EXPECT_EQ(d->windowTitle(), Ru("Динамика разгона"));
+    EXPECT_EQ(d.Tabs1->tabText(0), Ru("Разгон"));
+    EXPECT_EQ(d.Tabs1->tabText(1), Ru("Тяговый баланс"));
+    EXPECT_EQ(Heading(d.Grid1, 1),
+              Ru("4-ступ. классическая 3,67-2,10-1,36-1,00 · 3,9 · 175/70 R13"));
+    EXPECT_EQ(Heading(d.Grid1, 2), Ru("Набор 2 скрыт"));
+    EXPECT_EQ(d.EngineBox1->currentText(), Ru("1,6 л 80 л.с."));
+    EXPECT_EQ(Cell(d.Grid1, "Максимальная скорость, км/ч", 1), "159,4");
+
+    // Each change of the main window, and what the window shows after it.
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::function<void()> check;
+    } steps[] = {
+        {"SE1 lowered to 5000: the shifts at 5000 rev/min", [&] { f.SE1->SetValue(5000); },
+         [&] { EXPECT_EQ(Cell(d.Grid1, "Переключение 1→2, об/мин", 1), Ru("5 000")); }},
+        {"set 2 shown: a column of its own, in blue",
+         [&] { QTest::mouseClick(f.CB2, Qt::LeftButton); },
+         [&] {
+             EXPECT_EQ(Heading(d.Grid1, 2),
+                       Ru("5-ступ. 3,67-2,10-1,36-1,00-0,82 · 4,1 · 175/70 R13"));
+             EXPECT_EQ(d.Grid1->item(0, 2)->background().color(), QColor(0, 0, 255));
+             EXPECT_EQ(Cell(d.Grid1, "Переключение 4→5, об/мин", 2), Ru("4 800"));  // its curve
+             EXPECT_EQ(Cell(d.Grid1, "Переключение 4→5, об/мин", 1), "");           // four gears
+             EXPECT_EQ(d->Sets()[1].result->gears.size(), 5u);
+         }},
+        {"another row picked in set 1",
+         [&] {
+             f.ComboBox1->setFocus();
+             QTest::keyClick(f.ComboBox1, Qt::Key_Down);
+         },
+         [&] {
+             EXPECT_EQ(Heading(d.Grid1, 1),
+                       Ru("5-ступ. 3,67-2,10-1,36-1,00-0,82 · 3,9 · 175/70 R13"));
+             EXPECT_EQ(d->Sets()[0].result->gears.size(), 5u);
+         }},
+        {"set 1's colour",
+         [&] {
+             f.ComboBox1->setFocus();
+             QTest::keyClick(f.ColorBox1, Qt::Key_Down);
+         },
+         [&] { EXPECT_EQ(d.Grid1->item(0, 1)->background().color(), QColor(0, 255, 0)); }},
+        {"set 1 hidden", [&] { QTest::mouseClick(f.CB1, Qt::LeftButton); },
+         [&] {
+             EXPECT_EQ(Heading(d.Grid1, 1), Ru("Набор 1 скрыт"));
+             EXPECT_EQ(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), "");
+         }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        step.check();
+    }
+
+    // Ctrl+D again brings the same window, the only one; closed and opened again, it shows
+    // the main window as it is now.
+    EXPECT_EQ(PressCtrlD(f).form, d.form);
+    d->close();
+    QTest::mouseClick(f.CB1, Qt::LeftButton);
+    EXPECT_EQ(PressCtrlD(f).form, d.form);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_NE(Heading(d.Grid1, 1), Ru("Набор 1 скрыт"));
+    EXPECT_EQ(f->findChildren<DynamicsWindow*>().size(), 1);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(DynamicsWindowTest, TheCopyHoldsExampleAsFigures) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText("before");
+    d.EngineBox1->setFocus();
+    QTest::keyClick(d.EngineBox1, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* mime = clipboard->mimeData();
+    const QStringList lines = mime->text().split(QStringLiteral("\r\n"));
+    const QStringList expected = {
+        Ru("Двигатель\t1,6 л 80 л.с.\t"),       Ru("Автомобиль\tСедан 1120 кг\t"),
+        Ru("Разгон 0–60 км/ч, с\t7,9\t"),       Ru("Разгон 0–100 км/ч, с\t16,8\t"),
+        Ru("400 м с места, с\t21,0\t"),         Ru("Максимальная скорость, км/ч\t159,4\t"),
+        Ru("Переключение 1→2, об/мин\t6000\t"),
+    };
+    for (const QString& line : expected) EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+    EXPECT_TRUE(lines.front().startsWith(Ru("\t4-ступ. классическая")));
+    EXPECT_TRUE(mime->html().contains(QStringLiteral("charset=utf-8")));
+    EXPECT_TRUE(mime->html().contains(QStringLiteral("<td align=\"right\">16,8</td>")));
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    const struct {
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int tab;
+    } steps[] = {
+        {d.EngineBox1, Qt::Key_Tab, Qt::ControlModifier, 1},
+        {d.EngineBox1, Qt::Key_Tab, Qt::ControlModifier, 0},  // round to the first
+        {d.LaunchEdit, Qt::Key_PageDown, Qt::ControlModifier, 1},
+        {d.Grid1, Qt::Key_PageUp, Qt::ControlModifier, 0},
+        {d.ShiftTimeEdit, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, 1},
+        {d.CarBox2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
+        {d.ChartRazgon, Qt::Key_PageUp, Qt::ControlModifier, 1},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.focus->objectName().toStdString());
+        s.focus->setFocus();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : s.focus, s.key, s.modifiers);
+        EXPECT_EQ(d.Tabs1->currentIndex(), s.tab);
+    }
+    EXPECT_EQ(d->ShownChart(), d.ChartBalance);
+}
+
+// Answers the chart's dialogs from the test, and counts them.
+class CountingPrinterSetup : public PrinterSetup {
+  public:
+    bool Exec(QPrinter&, QWidget*) override {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+class CountingSaveDialog : public SaveFileDialog {
+  public:
+    QString Exec(QWidget*, const QString&, const QString&, const QStringList&, QString&) override {
+        ++calls;
+        return {};
+    }
+    int calls = 0;
+};
+
+TEST_F(DynamicsWindowTest, CopySaveAndPrintKeysWinInATextField) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    CountingPrinterSetup printer;
+    CountingSaveDialog save;
+    for (ChartPanel* chart : {d.ChartRazgon, d.ChartBalance}) {
+        chart->SetPrinterSetup(&printer);
+        chart->SetSaveFileDialog(&save);
+    }
+    // The launch speed's field holds selected text, which it would copy itself.
+    d.LaunchEdit->setFocus();
+    d.LaunchEdit->selectAll();
+    QWidget* field = QApplication::focusWidget();
+    ASSERT_TRUE(field == d.LaunchEdit || d.LaunchEdit->isAncestorOf(field));
+    ASSERT_TRUE(d.LaunchEdit->findChild<QLineEdit*>()->hasSelectedText());
+    QGuiApplication::clipboard()->setText("before");
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(Ru("Разгон 0–60 км/ч, с\t7,9")));
+    QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(save.calls, 1);
+    QTest::keyClick(field, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printer.calls, 1);
+    for (ChartPanel* chart : {d.ChartRazgon, d.ChartBalance}) {
+        chart->SetPrinterSetup(nullptr);
+        chart->SetSaveFileDialog(nullptr);
+    }
+    // Escape closes the window.
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(d->isVisible());
+}
+
+TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
+    DynamicsData data = LoadDynamics(DynamicsPath());  // no file yet: the sample's
+    data.Run.Engine1 = "Нет такого";
+    ASSERT_TRUE(SaveDynamics(data, DynamicsPath()));
+    Form1 f = OpenExample();
+    RazgonForm d = PressCtrlD(f);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d.EngineBox1->currentIndex(), -1);  // no choice shown, none made up
+    EXPECT_EQ(d.EngineBox1->placeholderText(), Ru("«Нет такого» — нет в списке"));
+    EXPECT_EQ(Cell(d.Grid1, "Двигатель", 1), Ru("«Нет такого» — нет в списке"));
+    EXPECT_EQ(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), Ru("—"));
+    EXPECT_EQ(Cell(d.Grid1, "Максимальная скорость, км/ч", 1), Ru("—"));
+    EXPECT_EQ(Cell(d.Grid1, "Примечание", 1), Ru("Выберите двигатель"));
+
+    // Picking one drives the set at once, and the note goes.
+    d.EngineBox1->setFocus();
+    QTest::keyClick(d.EngineBox1, Qt::Key_Home);
+    EXPECT_EQ(d.EngineBox1->currentIndex(), 0);
+    EXPECT_NE(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 1), Ru("—"));
+    EXPECT_EQ(d.Grid1->rowCount(), 3 + 7 + 2 * 3);  // no note row
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    const auto stored = [&] { return LoadDynamics(DynamicsPath()).Run; };
+
+    // A drop-down is written at once; a number when its field is left, or when the windows
+    // close.
+    d.EngineBox2->setFocus();
+    QTest::keyClick(d.EngineBox2, Qt::Key_Home);
+    const std::string first = d.EngineBox2->itemText(0).toStdString();
+    EXPECT_EQ(stored().Engine2, first);
+    d.ShiftBox->setFocus();
+    QTest::keyClick(d.ShiftBox, Qt::Key_Down);
+    EXPECT_EQ(stored().Shift, ShiftRule::Best);
+
+    d.LaunchEdit->setFocus();
+    d.LaunchEdit->selectAll();
+    QTest::keyClicks(d.LaunchEdit, "3000");
+    EXPECT_EQ(f->Dynamics().Run.Launch, 3000);  // driven at once
+    EXPECT_EQ(stored().Launch, 2500);           // not written while typed
+    d.ShiftTimeEdit->setFocus();                // the launch field is left
+    EXPECT_EQ(stored().Launch, 3000);
+
+    d.ShiftTimeEdit->selectAll();
+    QTest::keyClicks(d.ShiftTimeEdit, "0,3");
+    EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
+    EXPECT_TRUE(messages_.shown.empty());
+
+    // A time out of range drives nothing (the "1" typed on the way did), and is refused when
+    // the field is left: the time kept is driven again.
+    d.LaunchEdit->setFocus();
+    d.ShiftTimeEdit->setFocus();
+    d.ShiftTimeEdit->selectAll();
+    QTest::keyClicks(d.ShiftTimeEdit, "12");
+    EXPECT_EQ(f->Dynamics().Run.ShiftTime, 1);
+    d.LaunchEdit->setFocus();
+    EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Время переключения, с: 12 — вне пределов от 0 до 10.");
+    EXPECT_EQ(d.ShiftTimeEdit->Text(), Ru("0,30"));
+
+    ASSERT_TRUE(CloseWindow());
+    const RunSettings run = stored();
+    EXPECT_EQ(run.ShiftTime, 0.3);
+    EXPECT_EQ(run.Engine1, "1,6 л 80 л.с.");
+}
+
+TEST_F(DynamicsWindowTest, TheEditorOpensOnTheSetsChoiceAndTheWindowShowsWhatItChanged) {
+    Form1 f = OpenExample();
+    QTest::mouseClick(f.CB2, Qt::LeftButton);  // set 2 shown: the sample's estate
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    const QString estate = d.CarBox2->currentText();
+    ASSERT_FALSE(estate.isEmpty());
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        ran = true;
+        EXPECT_EQ(editor->findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);  // cars
+        auto* name = editor->findChild<QLineEdit*>("CarName");
+        EXPECT_EQ(name->text(), estate);
+        name->setText(Ru("Универсал с прицепом"));  // renamed: the run follows
+        editor->close();
+    });
+    QTest::mouseClick(d->findChild<QToolButton*>("CarEdit2"), Qt::LeftButton);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(d.CarBox2->currentText(), Ru("Универсал с прицепом"));
+    EXPECT_EQ(Cell(d.Grid1, "Автомобиль", 2), Ru("Универсал с прицепом"));
+    EXPECT_NE(Cell(d.Grid1, "Разгон 0–100 км/ч, с", 2), Ru("—"));
+    EXPECT_EQ(LoadDynamics(DynamicsPath()).Run.Car2, "Универсал с прицепом");
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+// Under a real locale (run in ctest entries of their own, see locale_test.cpp): the copy
+// has the system's decimal separator.
+class SystemLocaleDynamics : public DynamicsWindowTest {
+  protected:
+    void SetUp() override {
+        DynamicsWindowTest::SetUp();
+        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
+        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
+        separator_ = expected.at(0);
+        UseLocaleNumberFormat(QLocale::system());
+    }
+    char separator_ = 0;
+};
+
+TEST_F(SystemLocaleDynamics, TheCopyHasTheSystemsDecimalSeparator) {
+    ASSERT_EQ(GlobalNumberFormat().decimalSeparator, separator_);
+    Form1 f = OpenExample(separator_);
+    RazgonForm d = PressCtrlD(f);
+    ASSERT_TRUE(d);
+    d->CopyButton1Click();
+    const QString text = QGuiApplication::clipboard()->text();
+    for (const char* figure : {"7?9", "16?8", "21?0", "159?4"}) {
+        QString f8 = QString::fromLatin1(figure);
+        f8.replace(QLatin1Char('?'), QLatin1Char(separator_));
+        EXPECT_TRUE(text.contains(QLatin1Char('\t') + f8 + QLatin1Char('\t'))) << figure;
+    }
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+}  // namespace
+}  // namespace kelm::testing
