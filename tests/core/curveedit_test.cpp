@@ -117,18 +117,12 @@ TEST_F(PastedCurve, OneCellIsANumberWhoseBlanksOnlyPartDigitGroups) {
         const char* text;
         std::optional<double> number;
     } cases[] = {
-        {"115,5\r\n", 115.5},
         {"1 000", 1000},
         {"-12 345 678,5", -12345678.5},
-        {"1 000.5", 1000.5},
-        {"1\xC2\xA0"
-         "000",
-         1000},
         {"800 95", std::nullopt},  // a speed and a torque, not 80095
         {"1000 000", std::nullopt},
         {"1 000 95", std::nullopt},
         {"1 0000", std::nullopt},
-        {"abc", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

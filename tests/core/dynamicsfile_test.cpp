@@ -107,29 +107,16 @@ TEST(DynamicsText, SavedDataLoadsBackBitForBitAndSavesToTheSameBytes) {
 }
 
 TEST(DynamicsText, NumbersAreWrittenAsAPersonTypesThem) {
-    const struct {
-        double value;
-        const char* text;
-    } cases[] = {
-        {100000, "100000"},  // the top of several ranges; the shortest form is "1e+05"
-        {0.0005, "0.0005"},  // shortest "5e-04"
-        {1120, "1120"},      // a whole number without a fraction
-        {0.48, "0.48"},       {-0.0, "-0.0"},  // its sign kept
-        {1e-300, "1e-300"},                    // too many digits without the exponent
-        {1.5e-17, "1.5e-17"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    // 100000 tops several ranges; the shortest forms would be "1e+05" and "5e-04".  Without
+    // its exponent 1.5e-17 would take too many digits.
+    for (const auto& [value, text] :
+         {std::pair{100000.0, "100000"}, {0.0005, "0.0005"}, {1.5e-17, "1.5e-17"}}) {
+        SCOPED_TRACE(text);
         DynamicsData data;
-        Stored<Engine> engine;
-        engine.Name = "A";
-        engine.Torque = {{1, c.value}, {2, 0}};
-        data.Engines.push_back(engine);
-        const std::string text = DynamicsText(data);
-        EXPECT_NE(text.find(std::string("[1, ") + c.text + "]"), std::string::npos) << text;
-        const DynamicsRead read = ReadDynamicsText(text);
-        ASSERT_EQ(read.Data.Engines.size(), 1u);
-        EXPECT_EQ(Bits(read.Data), Bits(data));
+        data.Engines.push_back({{"A", {{1, value}, {2, 0}}}, {}});
+        const std::string saved = DynamicsText(data);
+        EXPECT_NE(saved.find(std::string("[1, ") + text + "]"), std::string::npos) << saved;
+        EXPECT_EQ(Bits(ReadDynamicsText(saved).Data), Bits(data));
     }
 }
 
