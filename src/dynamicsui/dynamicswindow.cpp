@@ -197,6 +197,8 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     Grid1->setObjectName(QStringLiteral("Grid1"));
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid1->setSelectionMode(QAbstractItemView::NoSelection);
+    // Its cells hold nothing to act on: Tab goes on to the next control.
+    Grid1->setTabKeyNavigation(false);
     Grid1->horizontalHeader()->hide();
     Grid1->verticalHeader()->hide();
     Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -247,6 +247,22 @@ TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
     EXPECT_EQ(d->ShownChart(), d.ChartBalance);
 }
 
+// Tab goes round the window's controls and leaves the table of results for the next one,
+// rather than walking its cells, which hold nothing to act on.
+TEST_F(DynamicsWindowTest, TabGoesRoundTheWindowThroughTheTable) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenActive(f);
+    ASSERT_TRUE(d);
+    d.EngineBox1->setFocus();
+    bool table = false;
+    for (int i = 0; i < 30 && !(i > 0 && QApplication::focusWidget() == d.EngineBox1); ++i) {
+        table = table || QApplication::focusWidget() == d.Grid1;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_TRUE(table);
+    EXPECT_EQ(QApplication::focusWidget(), d.EngineBox1);
+}
+
 // Answers the chart's dialogs from the test, and counts them.
 class CountingPrinterSetup : public PrinterSetup {
   public:
