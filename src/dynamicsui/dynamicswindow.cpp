@@ -583,6 +583,10 @@ bool DynamicsWindow::CommitNumber(std::size_t i) {
 }
 
 bool DynamicsWindow::SaveRun() {
+    // A number still being typed is taken, or refused, first: the window closing, or the
+    // program ending, keeps what the field would take, never the part of a refused number
+    // that drove the sets on the way.
+    for (std::size_t i = 0; i < kRunNumbers; ++i) CommitNumber(i);
     if (static_cast<const RunSettings&>(data_.Run) == written_) return true;
     // The message of a failed save takes the focus from a field, whose leaving saves again:
     // one save, and one message, at a time.

@@ -54,8 +54,9 @@ class DynamicsWindow : public QWidget {
     // and cars): the drop-downs are filled again and both sets driven again.
     void DataChanged();
 
-    // Writes the run's choices to the dynamics file where they differ from what was last
-    // written; true when the file holds them.
+    // Takes (or refuses) a number still being typed, then writes the run's choices to the
+    // dynamics file where they differ from what was last written; true when the file holds
+    // them.
     bool SaveRun();
 
     // Ctrl+C and the "Копировать" button: the table of results as HTML and tab-separated

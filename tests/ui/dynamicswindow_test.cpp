@@ -434,6 +434,31 @@ TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     EXPECT_EQ(run.Engine1, "1,6 л 80 л.с.");
 }
 
+// Closed while a number is being typed, the window keeps what the field would take, and
+// never a part of what it refuses (the "1" of a "12" typed for the shift time).
+TEST_F(DynamicsWindowTest, ClosedWhileTypingTheFileGetsWhatTheFieldTakes) {
+    Form1 f = OpenExample();
+    const auto stored = [&] { return LoadDynamics(DynamicsPath()).Run.ShiftTime; };
+    const struct {
+        const char* typed;
+        double kept;
+        std::size_t messages;
+    } cases[] = {{"12", 0.5, 1}, {"0,3", 0.3, 1}};  // messages so far
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        RazgonForm d = OpenActive(f);
+        ASSERT_TRUE(d);
+        d.ShiftTimeEdit->setFocus();
+        d.ShiftTimeEdit->selectAll();
+        QTest::keyClicks(d.ShiftTimeEdit, c.typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(stored(), c.kept);
+        EXPECT_EQ(f->Dynamics().Run.ShiftTime, c.kept);
+        EXPECT_EQ(messages_.shown.size(), c.messages);
+    }
+}
+
 // A file that cannot be written is said once for each choice: the message box, which takes
 // the focus from the field the user has just left, does not make the window try again.
 TEST_F(DynamicsWindowTest, AFailedSaveIsSaidOnce) {
