@@ -64,6 +64,8 @@ struct RazgonForm {
     ChartPanel* ChartRazgon = Find<ChartPanel>("ChartRazgon");
     ChartPanel* ChartBalance = Find<ChartPanel>("ChartBalance");
     QTableWidget* Grid1 = Find<QTableWidget>("Grid1");
+    DecimalSpin* PairFromEdit = Find<DecimalSpin>("PairFromEdit");
+    DecimalSpin* PairToEdit = Find<DecimalSpin>("PairToEdit");
 
     DynamicsWindow* operator->() const { return form; }
     explicit operator bool() const { return form && Grid1 && EngineBox1; }
@@ -228,12 +230,15 @@ TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
         int tab;
     } steps[] = {
         {d.EngineBox1, Qt::Key_Tab, Qt::ControlModifier, 1},
+        {d.EngineBox1, Qt::Key_Tab, Qt::ControlModifier, 2},
         {d.EngineBox1, Qt::Key_Tab, Qt::ControlModifier, 0},  // round to the first
         {d.LaunchEdit, Qt::Key_PageDown, Qt::ControlModifier, 1},
         {d.Grid1, Qt::Key_PageUp, Qt::ControlModifier, 0},
-        {d.ShiftTimeEdit, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, 1},
-        {d.CarBox2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
-        {d.ChartRazgon, Qt::Key_PageUp, Qt::ControlModifier, 1},
+        {d.ShiftTimeEdit, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, 2},
+        {d.CarBox2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 1},
+        {d.ChartRazgon, Qt::Key_PageUp, Qt::ControlModifier, 0},
+        {d.EngineBox2, Qt::Key_PageUp, Qt::ControlModifier, 2},  // round to the last
+        {d.PairFromEdit, Qt::Key_PageUp, Qt::ControlModifier, 1},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.focus->objectName().toStdString());

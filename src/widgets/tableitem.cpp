@@ -1,0 +1,32 @@
+#include "widgets/tableitem.h"
+
+#include <QTableWidgetItem>
+
+#include "widgets/coreedge.h"
+
+namespace kelm {
+
+QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base) {
+    QString text = FromUtf8(cell.text);
+    // A gear row's name is ratios joined by hyphens, one word to the line breaker (a hyphen
+    // before a digit is no break): a heading may wrap after each.
+    if (cell.heading) text.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignVCenter |
+                           (cell.align == CellAlign::Right ? Qt::AlignRight : Qt::AlignLeft));
+    item->setFlags(Qt::ItemIsEnabled);
+    if (cell.heading || cell.italic) {
+        QFont font = base;
+        font.setBold(cell.heading && !cell.italic);
+        font.setItalic(cell.italic);
+        item->setFont(font);
+    }
+    if (cell.background) item->setBackground(ToQColor(*cell.background));
+    if (cell.foreground) item->setForeground(ToQColor(*cell.foreground));
+    // Long names and notes wrap or are cut; the whole text is at hand.
+    if (cell.heading || cell.italic || cell.align == CellAlign::Left)
+        item->setToolTip(FromUtf8(cell.text));
+    return item;
+}
+
+}  // namespace kelm
