@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/numtext.h"
 
 namespace kelm {
@@ -83,6 +85,44 @@ TEST(Lookup, PairsByExactNumberText) {
     GlobalNumberFormat().decimalSeparator = '.';
     EXPECT_TRUE(c.FindPair("3.9"));
     EXPECT_FALSE(c.FindPair("3,9"));
+    GlobalNumberFormat() = saved;
+}
+
+// The one rule the editor and the acceleration window add pairs by: above 0, and never a
+// value whose number text a pair has.
+TEST(Records, APairIsAddedOnceByItsNumberText) {
+    const NumberFormat saved = GlobalNumberFormat();
+    Catalog c;
+    MainPair* p41 = AddPair(c, 4.1);
+    const struct {
+        char separator;
+        double value;
+        PairAdd outcome;
+        std::size_t count;  // pairs after it
+    } cases[] = {
+        {',', 0, PairAdd::Refused, 1},
+        {',', -4.27, PairAdd::Refused, 1},
+        {',', NAN, PairAdd::Refused, 1},
+        {',', 4.1000000000000005, PairAdd::Present, 1},  // the same text, "4,1"
+        {',', 427 / 100.0, PairAdd::Added, 2},
+        {',', 4.27, PairAdd::Present, 2},
+        {'.', 4.27, PairAdd::Present, 2},  // the text under the separator of the moment
+        {'.', 3.96, PairAdd::Added, 3},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.value);
+        GlobalNumberFormat().decimalSeparator = k.separator;
+        c.CurrentPair = nullptr;
+        EXPECT_EQ(AddPairOnce(c, k.value), k.outcome);
+        EXPECT_EQ(c.Pairs.Count(), k.count);
+        if (k.outcome != PairAdd::Refused) {
+            ASSERT_NE(c.CurrentPair, nullptr);  // the pair of that text, found or new
+            EXPECT_EQ(FloatToStr(*c.CurrentPair), FloatToStr(k.value));
+        }
+    }
+    EXPECT_EQ(c.Pairs.At(0), p41);
+    GlobalNumberFormat().decimalSeparator = ',';
+    EXPECT_EQ(c.PairText(1), "4,27");
     GlobalNumberFormat() = saved;
 }
 
