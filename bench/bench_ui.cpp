@@ -19,14 +19,17 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/messages.h"
@@ -36,10 +39,12 @@
 #include "catalog_generator.h"
 #include "chart/chartpanel.h"
 #include "dynamicsui/dynamicswindow.h"
+#include "dynamicsui/pairpage.h"
 #include "mainwindow/geartablewindow.h"
 #include "mainwindow/mainwindow.h"
 #include "ratio_reporter.h"
 #include "settings/windowsettings.h"
+#include "widgets/spinedit.h"
 
 namespace fs = std::filesystem;
 using namespace kelm;
@@ -259,6 +264,51 @@ void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
     TheCatalog().ClearCatalog();
 }
 
+// The acceleration window on its tab "Главная пара" at full-HD size: a Grafic that changes what
+// the sets drive (the maximum engine speed, one rev/min up and down in turn) sweeps both sets
+// over the 351 pairs of 2.50 to 6.00 on the tab's thread, hands the sweeps back to this
+// thread, shows them in the chart and the table, and the window repaints.  CPU time of the
+// process, both threads.
+void BM_PairTab(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
+    form.Razgon1Click();
+    auto* window = Control<DynamicsWindow>(form, "RazgonForm");
+    if (!window || !window->isVisible()) {
+        state.SkipWithError("the acceleration window did not open");
+        return;
+    }
+    window->resize(kChartWidth, kChartHeight);
+    PairPage* page = window->Pairs();
+    window->findChild<QTabWidget*>(QStringLiteral("Tabs1"))->setCurrentWidget(page);
+    auto* se1 = Control<SpinEdit>(form, "SE1");
+    const int rpm = se1->Value();
+    const auto settle = [&] {
+        QApplication::processEvents();
+        while (page->Sweeping()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            QApplication::processEvents();
+        }
+    };
+    settle();
+    QImage image(window->size(), QImage::Format_RGB32);
+    int step = 0;
+    MeasureCpu(state, [&] {
+        se1->SetValue(rpm + (++step % 2));  // a Grafic, through the spin edit's handler
+        settle();
+        window->render(&image);
+    });
+    benchmark::DoNotOptimize(image.constBits());
+    if (!page->ShownSweep(1) || !page->ShownSweep(2)) {
+        state.SkipWithError("a set was not swept: the settings did not select its records");
+        return;
+    }
+    state.counters["pairs"] = static_cast<double>(page->ShownSweep(1)->points.size() +
+                                                  page->ShownSweep(2)->points.size());
+    TheCatalog().ClearCatalog();
+}
+
 // What a click on the tyre list costs: the list opens and closes again, on the window
 // shown (offscreen).
 void BM_OpenList(benchmark::State& state, const std::string& folder) {
@@ -393,6 +443,9 @@ BENCHMARK_CAPTURE(BM_GraficAndPaintWithTable, Large, std::string("each10000"))
 BENCHMARK_CAPTURE(BM_DynamicsRefresh, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PairTab, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -470,6 +523,7 @@ int main(int argc, char** argv) {
             {"BM_GraficAndPaint/Large_median", 8},
             {"BM_GraficAndPaintWithTable/Large_median", 8},
             {"BM_DynamicsRefresh/Sample_median", 16},
+            {"BM_PairTab/Sample_median", 300},
             {"BM_OpenList/Large_median", 8},
         },
         {{"BM_ZapolnenieForm/1000_median", "BM_ZapolnenieForm/10000_median", 1000, 10000}});

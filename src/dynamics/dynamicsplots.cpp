@@ -1,6 +1,7 @@
 #include "dynamics/dynamicsplots.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -21,8 +22,10 @@ constexpr double kTraceSpacing = 0.2;  // s
 // The force axis reaches this much above the highest peak: room for its label, and a band
 // the legend takes without hiding a line.
 constexpr double kHeadroom = 1.3;
-// On the pair chart, the top speeds' axis reaches this share of their span above the highest.
-constexpr double kPairHeadroom = 0.12;
+// On the pair chart, each value axis reaches this share of its curves' span above the highest:
+// a band for the legend, the best top speed's label and the own pairs' captions, which hides
+// no curve.
+constexpr double kPairBand = 0.5;
 
 bool HasFigures(const DynamicsSet& s) { return s.result && s.result->computable; }
 
@@ -175,12 +178,13 @@ Plot BalancePlot(const DynamicsSets& sets) {
 Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, double to) {
     Plot plot(PlotAxis{.title = "Главная пара", .decimals = 2, .emptyMin = from, .emptyMax = to},
               PlotAxis{.title = "Время (с)", .decimals = 1, .emptyMax = 30},
-              PlotAxis{.title = "Максимальная скорость (км/ч)", .emptyMax = 200});
+              PlotAxis{.title = "Скорость (км/ч)", .emptyMax = 200});
     constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     const auto y = [](const std::optional<double>& v) { return v ? *v : kNone; };
     bool any = false;
-    // The highest top speed's label stands above the top of its axis: room is made for it.
-    double firstPair = kNone, lowest = kNone, highest = kNone;
+    // Each axis's span of the curves, for the band above them (kPairBand).
+    double somePair = kNone;
+    std::array<double, 2> lowest{kNone, kNone}, highest{kNone, kNone};  // left, right
     for (const DynamicsSet& s : sets) {
         if (!HasFigures(s) || !s.input) continue;
         any = true;
@@ -210,12 +214,12 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                 curve.points.reserve(sweep->points.size());
                 for (const PairSweepPoint& p : sweep->points) {
                     curve.points.push_back({p.pair, y(p.*c.figure)});
-                    if (c.axis == ValueAxis::Right && p.*c.figure) {
-                        firstPair = p.pair;
-                        lowest =
-                            std::isnan(lowest) ? *(p.*c.figure) : std::min(lowest, *(p.*c.figure));
-                        highest = std::isnan(highest) ? *(p.*c.figure)
-                                                      : std::max(highest, *(p.*c.figure));
+                    if (const std::optional<double>& v = p.*c.figure) {
+                        const std::size_t axis = c.axis == ValueAxis::Right;
+                        somePair = p.pair;
+                        lowest[axis] = std::isnan(lowest[axis]) ? *v : std::min(lowest[axis], *v);
+                        highest[axis] =
+                            std::isnan(highest[axis]) ? *v : std::max(highest[axis], *v);
                     }
                 }
                 plot.series.push_back(std::move(curve));
@@ -249,11 +253,12 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                                 .line = LineStyle::Solid,
                                 .caption = name + ": " + FloatToStr(own)});
     }
-    if (!std::isnan(highest)) {
-        plot.series.push_back(
-            {.line = LineStyle::None,
-             .axis = ValueAxis::Right,
-             .points = {{firstPair, highest + kPairHeadroom * std::max(highest - lowest, 1.0)}}});
+    for (std::size_t axis = 0; axis < 2; ++axis) {
+        if (std::isnan(highest[axis])) continue;
+        const double band = kPairBand * std::max(highest[axis] - lowest[axis], 1.0);
+        plot.series.push_back({.line = LineStyle::None,
+                               .axis = axis ? ValueAxis::Right : ValueAxis::Left,
+                               .points = {{somePair, highest[axis] + band}}});
     }
     if (any) {
         plot.legend.push_back(StyleEntry(LineStyle::Solid, kSetWidth, 0, "0–100 км/ч, с"));

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
@@ -32,8 +33,9 @@ QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // How often the progress bar looks at the thread's count.
 constexpr int kTickMs = 100;
-// The table takes at most this share of the page's height; it scrolls beyond.
-constexpr double kMostTableShare = 0.5;
+// The table is given at most this share of the height the chart and it share; it scrolls
+// beyond, and the user may move the division.
+constexpr double kMostTableShare = 0.45;
 // The columns of figures are never narrower than this many average characters, nor wider
 // than three times that.
 constexpr int kLeastFigureColumn = 10;
@@ -65,7 +67,10 @@ PairPage::PairPage(Catalog& catalog, QWidget* parent)
     ChartPara->setObjectName(QStringLiteral("ChartPara"));
     // Ctrl+C copies the table here; the menu's "Копировать" copies the chart's picture.
     ChartPara->SetMenuShortcuts(QKeySequence(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    column->addWidget(ChartPara, 1);
+    split_ = new QSplitter(Qt::Vertical);
+    split_->setChildrenCollapsible(false);
+    split_->addWidget(ChartPara);
+    column->addWidget(split_, 1);
 
     Grid2 = new QTableWidget;
     Grid2->setObjectName(QStringLiteral("Grid2"));
@@ -80,9 +85,12 @@ PairPage::PairPage(Catalog& catalog, QWidget* parent)
     Grid2->verticalHeader()->setDefaultSectionSize(Grid2->fontMetrics().height() + 6);
     Grid2->setWordWrap(true);
     Grid2->setToolTip(Ru("Выберите строку лучшей пары, чтобы добавить её в каталог"));
-    column->addWidget(Grid2);
+    split_->addWidget(Grid2);
+    split_->setStretchFactor(0, 1);
+    split_->setStretchFactor(1, 0);
     connect(Grid2, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelection(); });
     Grid2->installEventFilter(this);
+    split_->installEventFilter(this);
 
     auto* add = new QHBoxLayout;
     AddPairButton = new QPushButton(Ru("Добавить пару в каталог"));
@@ -167,14 +175,14 @@ void PairPage::Start(std::vector<Job> jobs) {
             std::optional<PairSweep> made =
                 sweep(jobs[j].key.input, jobs[j].key.from, jobs[j].key.to, stop, progress);
             if (!made || stop.stop_requested()) return;
-            // Handed over whole; the page drops it if it is not wanted any more by then.
-            auto outcome = std::make_shared<PairSweep>(std::move(*made));
+            // Handed over whole, under the lock; the queued call tells this thread, which drops
+            // it if it is not wanted any more by then.
+            {
+                const std::lock_guard lock(handed_);
+                arrived_.push_back({jobs[j].set, jobs[j].key, std::move(*made)});
+            }
             QMetaObject::invokeMethod(
-                this,
-                [this, set = jobs[j].set, key = jobs[j].key, outcome] {
-                    Arrived(set, key, std::move(*outcome));
-                },
-                Qt::QueuedConnection);
+                this, [this] { TakeArrived(); }, Qt::QueuedConnection);
         }
     });
 }
@@ -189,10 +197,17 @@ void PairPage::Stop() {
     PairProgress->hide();
 }
 
-void PairPage::Arrived(int set, const SweepKey& key, PairSweep sweep) {
-    const std::size_t i = static_cast<std::size_t>(set - 1);
-    if (wanted_[i] != key) return;  // the set has changed since
-    made_[i] = Made{key, std::move(sweep)};
+void PairPage::TakeArrived() {
+    std::vector<Arrival> arrived;
+    {
+        const std::lock_guard lock(handed_);
+        arrived.swap(arrived_);
+    }
+    if (arrived.empty()) return;  // taken by an earlier call
+    for (Arrival& a : arrived) {
+        const std::size_t i = static_cast<std::size_t>(a.set - 1);
+        if (wanted_[i] == a.key) made_[i] = Made{a.key, std::move(a.sweep)};  // else: changed since
+    }
     if (Due().empty()) {
         Stop();
         ShowMade();
@@ -282,7 +297,8 @@ void PairPage::FitTable() {
     const int frame = 2 * Grid2->frameWidth();
     const int scroll = Grid2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid2);
     const int line = Grid2->verticalHeader()->defaultSectionSize();
-    const int most = std::max(line, static_cast<int>(height() * kMostTableShare));
+    const int room = split_->height() - split_->handleWidth();
+    const int most = std::max(line, static_cast<int>(room * kMostTableShare));
 
     // Laid out first for the whole width; where the rows then need more than the table may
     // take, again beside the scroll bar they bring.
@@ -314,18 +330,20 @@ void PairPage::FitTable() {
     }
     const bool sideways = used > Grid2->width() - frame;
     const int high = frame + Grid2->verticalHeader()->length() + (sideways ? scroll : 0);
-    Grid2->setFixedHeight(std::min(high, most));
+    Grid2->setMaximumHeight(high);
+    // Placed anew when the table changes its height or the page its own; the user's division
+    // stays meanwhile.
+    if (isVisible() && (high != placed_.first || room != placed_.second)) {
+        placed_ = {high, room};
+        const int table = std::min(high, most);
+        split_->setSizes({room - table, table});
+    }
     fitting_ = false;
 }
 
-void PairPage::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    FitTable();
-}
-
 bool PairPage::eventFilter(QObject* watched, QEvent* event) {
-    // The columns follow the table's width.
-    if (watched == Grid2 && event->type() == QEvent::Resize) FitTable();
+    // The columns follow the table's width, its height the room the chart and it share.
+    if ((watched == Grid2 || watched == split_) && event->type() == QEvent::Resize) FitTable();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <thread>
@@ -17,6 +18,7 @@
 class QHBoxLayout;
 class QLabel;
 class QProgressBar;
+class QSplitter;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -80,7 +82,6 @@ class PairPage : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -111,8 +112,8 @@ class PairPage : public QWidget {
     void Start(std::vector<Job> jobs);
     // Stops the sweep under way, if any, and waits for its thread.
     void Stop();
-    // A sweep's outcome, back on this thread.
-    void Arrived(int set, const SweepKey& key, PairSweep sweep);
+    // The sweeps the thread has handed over, taken on this one.
+    void TakeArrived();
     void ShowProgress();
     void ShowMade();
     void FillTable(const std::vector<PairTableRow>& rows);
@@ -137,6 +138,7 @@ class PairPage : public QWidget {
 
     PlotModel plot_;  // before the panel, which watches it
     QHBoxLayout* rangeRow_;
+    QSplitter* split_;  // the chart over the table
     ChartPanel* ChartPara;
     QTableWidget* Grid2;
     QPushButton* AddPairButton;
@@ -145,8 +147,16 @@ class PairPage : public QWidget {
     QTimer* tick_;
     QElapsedTimer since_;
     bool fitting_ = false;
+    std::pair<int, int> placed_{-1, -1};  // the table's height and the room, when last placed
 
-    std::vector<Job> working_;      // what the thread sweeps
+    std::vector<Job> working_;  // what the thread sweeps
+    struct Arrival {
+        int set = 1;
+        SweepKey key;
+        PairSweep sweep;
+    };
+    std::mutex handed_;  // guards arrived_, which the thread fills
+    std::vector<Arrival> arrived_;
     std::atomic<int> permille_{0};  // how far it is
     std::jthread worker_;           // last: stopped and joined first
 };

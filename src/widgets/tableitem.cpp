@@ -9,8 +9,12 @@ namespace kelm {
 QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base) {
     QString text = FromUtf8(cell.text);
     // A gear row's name is ratios joined by hyphens, one word to the line breaker (a hyphen
-    // before a digit is no break): a heading may wrap after each.
-    if (cell.heading) text.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
+    // before a digit is no break): a heading may wrap after each.  A slash joins what belongs
+    // together, a unit ("об/мин") or a tyre's size ("175/70"): no wrap there.
+    if (cell.heading) {
+        text.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
+        text.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+    }
     auto* item = new QTableWidgetItem(text);
     item->setTextAlignment(Qt::AlignVCenter |
                            (cell.align == CellAlign::Right ? Qt::AlignRight : Qt::AlignLeft));
