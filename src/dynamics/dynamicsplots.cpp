@@ -25,7 +25,7 @@ constexpr double kHeadroom = 1.3;
 // On the pair chart, each value axis reaches this share of its curves' span above the highest:
 // a band for the legend, the best top speed's label and the own pairs' captions, which hides
 // no curve.
-constexpr double kPairBand = 0.5;
+constexpr double kPairBand = 1.0;
 
 bool HasFigures(const DynamicsSet& s) { return s.result && s.result->computable; }
 
@@ -265,7 +265,6 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
         plot.legend.push_back(StyleEntry(LineStyle::Dashed, kSetWidth, 0, "400 м, с"));
         plot.legend.push_back(
             StyleEntry(LineStyle::Dotted, kSetWidth, 0, "максимальная скорость, км/ч (справа)"));
-        plot.legend.push_back(StyleEntry(LineStyle::None, 1, kSymbolRadius + 1, "лучшая пара"));
     }
     return plot;
 }

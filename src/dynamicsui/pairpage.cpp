@@ -389,8 +389,11 @@ void PairPage::AddPairClick() {
         const PairTableRow* row = SelectedRow();
         if (Sweeping() || !row || !row->pair || !IsBest(row->kind) || !addPair_) return;
         // The main window adds it, fills its lists and draws again, which comes back here.
+        const bool focused = AddPairButton->hasFocus();
         addPair_(row->set, *row->pair);
         ShowSelection();
+        // The button is disabled now (the catalog holds the pair): the focus stays by the row.
+        if (focused && !AddPairButton->isEnabled()) Grid2->setFocus();
     });
 }
 
