@@ -113,4 +113,22 @@ class DynamicsWindowTest : public MainWindowTest {
     }
 };
 
+// Answers the chart's dialogs from the test, and counts them.
+class CountingPrinterSetup : public PrinterSetup {
+  public:
+    bool Exec(QPrinter&, QWidget*) override {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+class CountingSaveDialog : public SaveFileDialog {
+  public:
+    QString Exec(QWidget*, const QString&, const QString&, const QStringList&, QString&) override {
+        ++calls;
+        return {};
+    }
+    int calls = 0;
+};
+
 }  // namespace kelm::testing

@@ -146,24 +146,6 @@ TEST_F(DynamicsWindowTest, TabKeysMoveTheChartsWhateverHasTheFocus) {
     EXPECT_EQ(d->ShownChart(), d.ChartBalance);
 }
 
-// Answers the chart's dialogs from the test, and counts them.
-class CountingPrinterSetup : public PrinterSetup {
-  public:
-    bool Exec(QPrinter&, QWidget*) override {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
-};
-class CountingSaveDialog : public SaveFileDialog {
-  public:
-    QString Exec(QWidget*, const QString&, const QString&, const QStringList&, QString&) override {
-        ++calls;
-        return {};
-    }
-    int calls = 0;
-};
-
 TEST_F(DynamicsWindowTest, CopySaveAndPrintKeysWinInATextField) {
     Form1 f = OpenExample();
     RazgonForm d = OpenActive(f);

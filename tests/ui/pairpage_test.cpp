@@ -157,6 +157,17 @@ TEST_F(PairPageTest, ExampleAsBestPairsOnTheTabAndOnTheClipboard) {
           "Лучшая для максимальной скорости\t3,96\t16,69\t21,02\t159,37\t4018\t"})
         EXPECT_TRUE(lines.contains(Ru(line))) << line;
     EXPECT_TRUE(mime->html().contains(Ru("<td align=\"right\">159,37</td>")));
+    // Ctrl+S and Ctrl+P take this tab's chart.
+    CountingPrinterSetup printer;
+    CountingSaveDialog save;
+    page_->Chart()->SetPrinterSetup(&printer);
+    page_->Chart()->SetSaveFileDialog(&save);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(save.calls, 1);
+    EXPECT_EQ(printer.calls, 1);
+    page_->Chart()->SetPrinterSetup(nullptr);
+    page_->Chart()->SetSaveFileDialog(nullptr);
     d.Tabs1->setCurrentIndex(0);
     QTest::keyClick(d.EngineBox1, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(Ru("Разгон 0–60 км/ч, с\t7,9")));
