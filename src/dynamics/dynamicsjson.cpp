@@ -489,13 +489,20 @@ class Reader {
 };
 
 // Numbers in the shortest form that reads back to the same double, with a point whatever
-// the locale; a whole number without a fraction ("1120").  Minus zero keeps its sign.
+// the locale; a whole number without a fraction ("1120").  Minus zero keeps its sign.  A
+// person reads and types numbers without an exponent: 100000 and 0.0005, not the shorter
+// "1e+05" and "5e-04"; only a number that takes many more digits that way (1.5e-17) keeps
+// its exponent.
 std::string NumberText(double v) {
     if (!std::isfinite(v)) return "null";  // never in valid data
     if (v == 0 && std::signbit(v)) return "-0.0";
-    char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
-    return std::string(buffer, r.ptr);
+    constexpr std::ptrdiff_t kMoreDigits = 4;  // what the plain form may take beyond the shortest
+    char shortest[32], plain[32];
+    const auto s = std::to_chars(shortest, shortest + sizeof shortest, v);
+    const auto p = std::to_chars(plain, plain + sizeof plain, v, std::chars_format::fixed);
+    if (p.ec == std::errc() && p.ptr - plain <= s.ptr - shortest + kMoreDigits)
+        return std::string(plain, p.ptr);
+    return std::string(shortest, s.ptr);
 }
 
 std::string StringText(const std::string& s) {

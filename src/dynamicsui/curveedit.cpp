@@ -16,9 +16,9 @@ constexpr double kAddStep = 500;  // rev/min beyond the last point
 constexpr int kPowerSteps = 8;
 
 std::string Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
+    const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
+    const auto last = text.find_last_not_of(" \t\r\n");
     return std::string(text.substr(first, last - first + 1));
 }
 
@@ -34,10 +34,12 @@ std::vector<std::string> Split(std::string_view line, char separator) {
 }
 
 // The cells of a pasted line: tab-separated as spreadsheets copy them; else by semicolons,
-// as a Russian CSV file has them; else by blanks.
-std::vector<std::string> Cells(std::string_view line) {
+// as a Russian CSV file has them; else by blanks (`blanks` then says so).
+std::vector<std::string> Cells(std::string_view line, bool& blanks) {
+    blanks = false;
     if (line.find('\t') != std::string_view::npos) return Split(line, '\t');
     if (line.find(';') != std::string_view::npos) return Split(line, ';');
+    blanks = true;
     std::vector<std::string> cells;
     for (std::string& cell : Split(line, ' ')) {
         if (!cell.empty()) cells.push_back(std::move(cell));
@@ -45,7 +47,34 @@ std::vector<std::string> Cells(std::string_view line) {
     return cells;
 }
 
+bool AllDigits(std::string_view cell) {
+    return !cell.empty() &&
+           std::all_of(cell.begin(), cell.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The first digit group of a number: one to three digits, after a sign.
+bool IsLeadGroup(std::string_view cell) {
+    if (!cell.empty() && (cell.front() == '-' || cell.front() == '+')) cell.remove_prefix(1);
+    return AllDigits(cell) && cell.size() <= 3;
+}
+
+// Whether blank-separated cells might be digit groups of one number, as Russian text groups
+// them ("1 000 95": 1000 and 95, or 1, 0 and 95?): three digits after one to three digits.
+// Only a line of more than two cells is in doubt; two cells are the two numbers.
+bool MayBeDigitGroups(const std::vector<std::string>& cells) {
+    if (cells.size() <= 2) return false;
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+        if (cells[i].size() == 3 && AllDigits(cells[i]) && IsLeadGroup(cells[i - 1])) return true;
+    }
+    return false;
+}
+
 std::string LineName(std::size_t number) { return "строка " + std::to_string(number); }
+
+bool StartsWithGroup(std::string_view part) {
+    return part.size() >= 3 && AllDigits(part.substr(0, 3)) &&
+           (part.size() == 3 || !AllDigits(part.substr(3, 1)));
+}
 
 }  // namespace
 
@@ -56,6 +85,23 @@ double KwToHp(double kw) { return kw / kKwPerHp; }
 std::string NotANumber(std::string_view typed, ValueRange range) {
     return "«" + ShortName(typed, 40) + "» — не число, а нужно от " + FloatToStr(range.min) +
            " до " + FloatToStr(range.max);
+}
+
+std::optional<double> ReadPastedNumber(std::string_view text) {
+    const std::string cell = Trim(text);
+    std::vector<std::string> parts;
+    for (std::string& part : Split(cell, ' ')) {
+        if (!part.empty()) parts.push_back(std::move(part));
+    }
+    if (parts.size() > 1) {
+        if (!IsLeadGroup(parts.front())) return std::nullopt;
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            const bool last = i + 1 == parts.size();
+            if (last ? !StartsWithGroup(parts[i]) : !(parts[i].size() == 3 && AllDigits(parts[i])))
+                return std::nullopt;
+        }
+    }
+    return ReadTypedNumber(cell);
 }
 
 std::string PointsText(std::size_t count) {
@@ -148,11 +194,23 @@ CurveRead ReadCurveText(std::string_view text) {
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
         if (Trim(line).empty()) continue;
-        const std::vector<std::string> cells = Cells(line);
-        const auto rpm = cells.size() >= 2 ? ReadTypedNumber(cells[0]) : std::nullopt;
-        const auto torque = cells.size() >= 2 ? ReadTypedNumber(cells[1]) : std::nullopt;
-        const bool header = first;
+        bool blanks = false;
+        const std::vector<std::string> cells = Cells(line, blanks);
+        const auto cell = [&cells](std::size_t i) {
+            return i < cells.size() ? ReadTypedNumber(cells[i]) : std::nullopt;
+        };
+        const auto rpm = cells.size() >= 2 ? cell(0) : std::nullopt;
+        const auto torque = cells.size() >= 2 ? cell(1) : std::nullopt;
+        // Captions, not numbers; a first line with one number in its place is a point with a
+        // mistake, which must not go unseen.
+        const bool header = first && !cell(0) && !cell(1);
         first = false;
+        if (blanks && MayBeDigitGroups(cells)) {
+            read.problem = LineName(number + 1) + ": «" + ShortName(Trim(line), 40) +
+                           "» — не понять, где кончаются обороты: пробелы и между числами, и "
+                           "между разрядами; разделите столбцы табуляцией или точкой с запятой";
+            return read;
+        }
         if (!rpm || !torque) {
             if (header) continue;  // the columns' captions
             read.problem = LineName(number + 1) + ": «" + ShortName(Trim(line), 40) +

@@ -62,10 +62,16 @@ std::string CurveText(const std::vector<TorquePoint>& curve);
 
 // Reads pasted spreadsheet text: one point per line, the speed and the torque in the first
 // two cells (tab-, semicolon- or blank-separated; further cells, such as the power, are
-// ignored), a decimal comma or point.  A first line that is not two numbers is a header and
-// is skipped; blank lines are skipped.  The points are sorted by speed.  On success the
-// points make a valid curve; otherwise `problem` says, in Russian, which line is wrong and
-// why, or what the curve as a whole lacks.
+// ignored), a decimal comma or point.  A first line with no number in its first two cells
+// is a header and is skipped; blank lines are skipped.  Blank-separated cells that might be
+// digit groups of one number ("1 000 95") are refused rather than guessed.  The points are
+// sorted by speed.  On success the points make a valid curve; otherwise `problem` says, in
+// Russian, which line is wrong and why, or what the curve as a whole lacks.
+// One pasted number, as a spreadsheet's single cell gives it ("115,5", "1 000"): blanks
+// inside it may only part groups of three digits.  Nothing for anything else, "800 95"
+// among them, which is two numbers and no digit groups.
+std::optional<double> ReadPastedNumber(std::string_view text);
+
 struct CurveRead {
     std::vector<TorquePoint> points;
     std::string problem;  // empty on success

@@ -314,7 +314,7 @@ bool CurveTable::PasteText(const QString& text) {
     const QString one = text.trimmed();
     const QModelIndex current = currentIndex();
     if (!one.contains(u'\t') && !one.contains(u'\n') && current.isValid() &&
-        (model_->flags(current) & Qt::ItemIsEditable) && ReadTypedNumber(one.toStdString())) {
+        (model_->flags(current) & Qt::ItemIsEditable) && ReadPastedNumber(one.toStdString())) {
         return model_->setData(current, one, Qt::EditRole);
     }
     const CurveRead read = ReadCurveText(text.toStdString());

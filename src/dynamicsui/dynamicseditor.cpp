@@ -314,10 +314,11 @@ QWidget* DynamicsEditor::BuildEngineRecord() {
     CurveSplit->setChildrenCollapsible(false);
     CurveSplit->addWidget(tableBox);
     CurveSplit->addWidget(CurveChart);
-    // The table keeps its width; the preview takes the rest.
-    CurveSplit->setStretchFactor(0, 0);
-    CurveSplit->setStretchFactor(1, 1);
     column->addWidget(CurveSplit, 1);
+    // Stacked, the two share the height from the start: left to their wishes, the table
+    // would take all it asks and leave the preview its least height.
+    StretchCurve(Qt::Vertical);
+    CurveSplit->setSizes({1, 1});
     record->installEventFilter(this);
     return record;
 }
@@ -634,12 +635,20 @@ void DynamicsEditor::ArrangeCarNumbers() {
                                   : QFormLayout::WrapAllRows);
 }
 
+void DynamicsEditor::StretchCurve(Qt::Orientation orientation) {
+    // Side by side, the table keeps its width and the preview takes the rest; stacked, they
+    // grow and shrink alike.
+    CurveSplit->setStretchFactor(0, orientation == Qt::Vertical ? 1 : 0);
+    CurveSplit->setStretchFactor(1, 1);
+}
+
 void DynamicsEditor::ArrangeCurve() {
     const int table = CurveSplit->widget(0)->sizeHint().width();
     const Qt::Orientation wanted =
         engines_.Record->width() >= table + kLeastChartWidth ? Qt::Horizontal : Qt::Vertical;
     if (CurveSplit->orientation() == wanted) return;
     CurveSplit->setOrientation(wanted);
+    StretchCurve(wanted);
     if (wanted == Qt::Horizontal) {
         CurveSplit->setSizes({table, std::max(CurveSplit->width() - table, 1)});
     } else {

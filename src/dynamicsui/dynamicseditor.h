@@ -108,6 +108,7 @@ class DynamicsEditor : public QDialog {
     // The table and the preview side by side where there is room, one above the other
     // where there is not.
     void ArrangeCurve();
+    void StretchCurve(Qt::Orientation orientation);
     // The car's captions beside their fields where there is room, above them where not.
     void ArrangeCarNumbers();
 

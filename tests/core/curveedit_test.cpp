@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ TEST_F(PastedCurve, TwoPastedColumnsBecomeASortedCurve) {
          "об/мин;Н·м\n1000;95,5\n2000;112\n",
          {{1000, 95.5}, {2000, 112}}},
         {"blanks between the numbers", "1000   95,5\n2000 112\n", {{1000, 95.5}, {2000, 112}}},
+        {"three-digit numbers and further columns between blanks",
+         "800 120\n5400 104 58,8 80,0\n",
+         {{800, 120}, {5400, 104}}},
+        {"a header of one caption",
+         "Кривая момента\n1000\t95\n2000\t112\n",
+         {{1000, 95}, {2000, 112}}},
         {"digit groups",
          "1\xC2\xA0"
          "000\t95\n2 000\t112\n",
@@ -74,6 +81,13 @@ TEST_F(PastedCurve, AWrongLineOrCurveIsNamedAndNothingIsRead) {
     } cases[] = {
         {"a line that is not two numbers", "1000\t95\nabc\t5\n2000\t100",
          "строка 2: «abc\t5» — не два числа (обороты и момент)"},
+        {"a first point with a mistake is no header", "1000\t95x\n2000\t112\n3000\t121",
+         "строка 1: «1000\t95x» — не два числа (обороты и момент)"},
+        {"a first point in English digit groups", "1,000.5\t95\n2000\t112\n3000\t121",
+         "строка 1: «1,000.5\t95» — не два числа (обороты и момент)"},
+        {"digit groups and columns both parted by blanks", "1 000 95\n2 000 112\n",
+         "строка 1: «1 000 95» — не понять, где кончаются обороты: пробелы и между числами, и "
+         "между разрядами; разделите столбцы табуляцией или точкой с запятой"},
         {"a second header", "1000\t95\nОбороты\tМомент\n2000\t100",
          "строка 2: «Обороты\tМомент» — не два числа (обороты и момент)"},
         {"one cell only", "Обороты\tМомент\n1000\n2000\t100",
@@ -95,6 +109,24 @@ TEST_F(PastedCurve, AWrongLineOrCurveIsNamedAndNothingIsRead) {
         const CurveRead read = ReadCurveText(c.text);
         EXPECT_EQ(read.problem, c.problem);
         EXPECT_TRUE(read.points.empty());
+    }
+}
+
+TEST_F(PastedCurve, OneCellIsANumberWhoseBlanksOnlyPartDigitGroups) {
+    const struct {
+        const char* text;
+        std::optional<double> number;
+    } cases[] = {
+        {"1 000", 1000},
+        {"-12 345 678,5", -12345678.5},
+        {"800 95", std::nullopt},  // a speed and a torque, not 80095
+        {"1000 000", std::nullopt},
+        {"1 000 95", std::nullopt},
+        {"1 0000", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadPastedNumber(c.text), c.number);
     }
 }
 

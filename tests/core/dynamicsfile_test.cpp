@@ -106,6 +106,20 @@ TEST(DynamicsText, SavedDataLoadsBackBitForBitAndSavesToTheSameBytes) {
     }
 }
 
+TEST(DynamicsText, NumbersAreWrittenAsAPersonTypesThem) {
+    // 100000 tops several ranges; the shortest forms would be "1e+05" and "5e-04".  Without
+    // its exponent 1.5e-17 would take too many digits.
+    for (const auto& [value, text] :
+         {std::pair{100000.0, "100000"}, {0.0005, "0.0005"}, {1.5e-17, "1.5e-17"}}) {
+        SCOPED_TRACE(text);
+        DynamicsData data;
+        data.Engines.push_back({{"A", {{1, value}, {2, 0}}}, {}});
+        const std::string saved = DynamicsText(data);
+        EXPECT_NE(saved.find(std::string("[1, ") + text + "]"), std::string::npos) << saved;
+        EXPECT_EQ(Bits(ReadDynamicsText(saved).Data), Bits(data));
+    }
+}
+
 // Restores the C library's locale at the end of a test.
 struct CLocale {
     ~CLocale() { std::setlocale(LC_ALL, "C"); }

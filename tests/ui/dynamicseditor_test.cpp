@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
@@ -149,6 +150,13 @@ TEST_F(DynamicsEditorTest, APasteThatIsNotACurveSaysWhyAndOneNumberGoesIntoTheCe
     EXPECT_TRUE(Grid()->PasteText("115,5\r\n"));
     EXPECT_EQ(SampleEngine().Torque[1], (TorquePoint{2000, 115.5}));
     EXPECT_TRUE(messages_.asked.empty());
+    // A line of a speed and a torque is no number for the cell: the curve stays as it was.
+    const Curve before = SampleEngine().Torque;
+    Grid()->setCurrentIndex(Grid()->model()->index(0, CurveModel::kSpeed));
+    EXPECT_FALSE(Grid()->PasteText("800 95"));
+    EXPECT_EQ(SampleEngine().Torque, before);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_NE(messages_.shown[1].text.find("строк с точками 1"), std::string::npos);
 }
 
 TEST_F(DynamicsEditorTest, PowerColumnsUseTheUsersSeparator) {
@@ -452,6 +460,24 @@ TEST_F(DynamicsEditorTest, AddCopyAndRenameKeepNamesValidAndUnique) {
     Click("AddCarButton");
     EXPECT_EQ(ListItems("CarList").back(), QString::fromUtf8("Новый автомобиль"));
     EXPECT_EQ(Get<DecimalSpin>("car_mass")->Value(), Car{}.Mass);
+}
+
+TEST_F(DynamicsEditorTest, ThePreviewHasAShareOfTheHeightWhereItGoesBelowTheTable) {
+    // Opened narrow (800 × 600) and made so later: the preview is stacked under the table
+    // either way, and is as readable either way.
+    for (const bool later : {false, true}) {
+        SCOPED_TRACE(later ? "made narrow" : "opened narrow");
+        Open();
+        if (later) {
+            dialog->resize(1200, 700);
+            QApplication::processEvents();
+        }
+        dialog->resize(780, 552);
+        QApplication::processEvents();
+        auto* split = Get<QSplitter>("CurveSplit");
+        ASSERT_EQ(split->orientation(), Qt::Vertical);
+        EXPECT_GE(Get<QWidget>("CurveChart")->height(), split->height() / 3);
+    }
 }
 
 TEST_F(DynamicsEditorTest, ALongNameIsCutInTheListNotTheDialogAndNoMoreCanBeTyped) {
