@@ -231,21 +231,29 @@ void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& fold
     TheCatalog().ClearCatalog();
 }
 
-// The acceleration window open at full-HD size beside the main window: every Grafic also
-// drives both sets with their engines and cars, and the window repaints (its charts, the
-// acceleration tab shown, and its table of results).
-void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
-    const Folder& f = FolderOf(folder);
-    TForm1 form(f.catalog, f.settings);
+// "Динамика разгона" opened from the main window and made full-HD size; nothing (and the
+// benchmark skipped) where it did not open.
+DynamicsWindow* OpenDynamicsWindow(TForm1& form, const Folder& f, benchmark::State& state) {
     // No file there: the sample's engines and cars, which the sample's run chooses.
     form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
     form.Razgon1Click();
     auto* window = Control<DynamicsWindow>(form, "RazgonForm");
     if (!window || !window->isVisible()) {
         state.SkipWithError("the acceleration window did not open");
-        return;
+        return nullptr;
     }
     window->resize(kChartWidth, kChartHeight);
+    return window;
+}
+
+// The acceleration window open at full-HD size beside the main window: every Grafic also
+// drives both sets with their engines and cars, and the window repaints (its charts, the
+// acceleration tab shown, and its table of results).
+void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    DynamicsWindow* window = OpenDynamicsWindow(form, f, state);
+    if (!window) return;
     QApplication::processEvents();
     QImage image(window->size(), QImage::Format_RGB32);
     MeasureCpu(state, [&] {
@@ -272,14 +280,8 @@ void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
 void BM_PairTab(benchmark::State& state, const std::string& folder) {
     const Folder& f = FolderOf(folder);
     TForm1 form(f.catalog, f.settings);
-    form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
-    form.Razgon1Click();
-    auto* window = Control<DynamicsWindow>(form, "RazgonForm");
-    if (!window || !window->isVisible()) {
-        state.SkipWithError("the acceleration window did not open");
-        return;
-    }
-    window->resize(kChartWidth, kChartHeight);
+    DynamicsWindow* window = OpenDynamicsWindow(form, f, state);
+    if (!window) return;
     PairPage* page = window->Pairs();
     window->findChild<QTabWidget*>(QStringLiteral("Tabs1"))->setCurrentWidget(page);
     auto* se1 = Control<SpinEdit>(form, "SE1");

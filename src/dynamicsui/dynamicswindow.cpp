@@ -167,15 +167,8 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
 
     Grid1 = new QTableWidget;
     Grid1->setObjectName(QStringLiteral("Grid1"));
-    Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PrepareTable(Grid1);
     Grid1->setSelectionMode(QAbstractItemView::NoSelection);
-    Grid1->horizontalHeader()->hide();
-    Grid1->verticalHeader()->hide();
-    Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid1->verticalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
-    Grid1->setWordWrap(true);
     // The columns are fitted to the width; only a screen too small for the least of them scrolls.
     Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 

@@ -74,16 +74,9 @@ PairPage::PairPage(Catalog& catalog, QWidget* parent)
 
     Grid2 = new QTableWidget;
     Grid2->setObjectName(QStringLiteral("Grid2"));
-    Grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PrepareTable(Grid2);
     Grid2->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid2->horizontalHeader()->hide();
-    Grid2->verticalHeader()->hide();
-    Grid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid2->verticalHeader()->setMinimumSectionSize(1);
-    Grid2->verticalHeader()->setDefaultSectionSize(Grid2->fontMetrics().height() + 6);
-    Grid2->setWordWrap(true);
     Grid2->setToolTip(Ru("Выберите строку лучшей пары, чтобы добавить её в каталог"));
     split_->addWidget(Grid2);
     split_->setStretchFactor(0, 1);

@@ -1,5 +1,7 @@
 #include "widgets/tableitem.h"
 
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QTableWidgetItem>
 
 #include "widgets/coreedge.h"
@@ -31,6 +33,17 @@ QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base) {
     if (cell.heading || cell.italic || cell.align == CellAlign::Left)
         item->setToolTip(FromUtf8(cell.text));
     return item;
+}
+
+void PrepareTable(QTableWidget* table) {
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setMinimumSectionSize(1);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setWordWrap(true);
 }
 
 }  // namespace kelm

@@ -3,6 +3,7 @@
 #include "base/tabletext.h"
 
 class QFont;
+class QTableWidget;
 class QTableWidgetItem;
 
 namespace kelm {
@@ -13,5 +14,9 @@ namespace kelm {
 // not after a slash (a unit, a tyre's size), and
 // headings, notes and names keep their whole text in their tooltip, where the cell cuts it.
 QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base);
+
+// A table widget for such cells: read-only, without headers (the core's rows hold the
+// captions), its sections sized by its owner, each row a line high at first, texts wrapping.
+void PrepareTable(QTableWidget* table);
 
 }  // namespace kelm
