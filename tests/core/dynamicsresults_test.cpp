@@ -425,12 +425,8 @@ TEST_F(DynamicsResultsTest, PairPlotLeavesGapsAndMarksTheOwnAndBestPairs) {
     ASSERT_TRUE(to100 && to100->points.size() == 101);
     for (const ChartPoint& p : to100->points)
         EXPECT_EQ(std::isnan(p.y), p.x > 6.505) << p.x;  // a gap, never a zero
-    EXPECT_EQ(to100->color, colors::Red);
-    EXPECT_EQ(to100->line, LineStyle::Solid);
-    EXPECT_EQ(series("Набор 1: 400 м")->line, LineStyle::Dashed);
     const PlotSeries* top = series("Набор 1: максимальная скорость");
     EXPECT_TRUE(plot.OnRight(*top));
-    EXPECT_EQ(top->line, LineStyle::Dotted);
     const PlotSeries* best = series("Набор 1: 0–100 км/ч: лучшая");
     ASSERT_EQ(best->points.size(), 1u);
     EXPECT_EQ(best->points[0].x, 6.5);
