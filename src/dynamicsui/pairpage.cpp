@@ -159,7 +159,6 @@ void PairPage::Start(std::vector<Job> jobs) {
     permille_ = 0;
     since_.start();
     tick_->start();
-    ShowSelection();  // nothing is added while the table is about to change
     worker_ = std::jthread([this, jobs = std::move(jobs), sweep = sweep_](std::stop_token stop) {
         for (std::size_t j = 0; j < jobs.size(); ++j) {
             const auto progress = [&](std::size_t done, std::size_t total) {
@@ -178,6 +177,7 @@ void PairPage::Start(std::vector<Job> jobs) {
                 this, [this] { TakeArrived(); }, Qt::QueuedConnection);
         }
     });
+    ShowSelection();  // nothing is added while the table is about to change
 }
 
 void PairPage::Stop() {
