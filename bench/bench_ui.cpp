@@ -19,14 +19,17 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/messages.h"
@@ -36,10 +39,12 @@
 #include "catalog_generator.h"
 #include "chart/chartpanel.h"
 #include "dynamicsui/dynamicswindow.h"
+#include "dynamicsui/pairpage.h"
 #include "mainwindow/geartablewindow.h"
 #include "mainwindow/mainwindow.h"
 #include "ratio_reporter.h"
 #include "settings/windowsettings.h"
+#include "widgets/spinedit.h"
 
 namespace fs = std::filesystem;
 using namespace kelm;
@@ -226,21 +231,29 @@ void BM_GraficAndPaintWithTable(benchmark::State& state, const std::string& fold
     TheCatalog().ClearCatalog();
 }
 
-// The acceleration window open at full-HD size beside the main window: every Grafic also
-// drives both sets with their engines and cars, and the window repaints (its charts, the
-// acceleration tab shown, and its table of results).
-void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
-    const Folder& f = FolderOf(folder);
-    TForm1 form(f.catalog, f.settings);
+// "Динамика разгона" opened from the main window and made full-HD size; nothing (and the
+// benchmark skipped) where it did not open.
+DynamicsWindow* OpenDynamicsWindow(TForm1& form, const Folder& f, benchmark::State& state) {
     // No file there: the sample's engines and cars, which the sample's run chooses.
     form.SetDynamicsPath((fs::path(f.catalog).parent_path() / "Kelm-dynamics.json").string());
     form.Razgon1Click();
     auto* window = Control<DynamicsWindow>(form, "RazgonForm");
     if (!window || !window->isVisible()) {
         state.SkipWithError("the acceleration window did not open");
-        return;
+        return nullptr;
     }
     window->resize(kChartWidth, kChartHeight);
+    return window;
+}
+
+// The acceleration window open at full-HD size beside the main window: every Grafic also
+// drives both sets with their engines and cars, and the window repaints (its charts, the
+// acceleration tab shown, and its table of results).
+void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    DynamicsWindow* window = OpenDynamicsWindow(form, f, state);
+    if (!window) return;
     QApplication::processEvents();
     QImage image(window->size(), QImage::Format_RGB32);
     MeasureCpu(state, [&] {
@@ -256,6 +269,45 @@ void BM_DynamicsRefresh(benchmark::State& state, const std::string& folder) {
     }
     state.counters["trace_points"] = static_cast<double>(window->Sets()[0].result->trace.size() +
                                                          window->Sets()[1].result->trace.size());
+    TheCatalog().ClearCatalog();
+}
+
+// The acceleration window on its tab "Главная пара" at full-HD size: a Grafic that changes what
+// the sets drive (the maximum engine speed, one rev/min up and down in turn) sweeps both sets
+// over the 351 pairs of 2.50 to 6.00 on the tab's thread, hands the sweeps back to this
+// thread, shows them in the chart and the table, and the window repaints.  CPU time of the
+// process, both threads.
+void BM_PairTab(benchmark::State& state, const std::string& folder) {
+    const Folder& f = FolderOf(folder);
+    TForm1 form(f.catalog, f.settings);
+    DynamicsWindow* window = OpenDynamicsWindow(form, f, state);
+    if (!window) return;
+    PairPage* page = window->Pairs();
+    window->findChild<QTabWidget*>(QStringLiteral("Tabs1"))->setCurrentWidget(page);
+    auto* se1 = Control<SpinEdit>(form, "SE1");
+    const int rpm = se1->Value();
+    const auto settle = [&] {
+        QApplication::processEvents();
+        while (page->Sweeping()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            QApplication::processEvents();
+        }
+    };
+    settle();
+    QImage image(window->size(), QImage::Format_RGB32);
+    int step = 0;
+    MeasureCpu(state, [&] {
+        se1->SetValue(rpm + (++step % 2));  // a Grafic, through the spin edit's handler
+        settle();
+        window->render(&image);
+    });
+    benchmark::DoNotOptimize(image.constBits());
+    if (!page->ShownSweep(1) || !page->ShownSweep(2)) {
+        state.SkipWithError("a set was not swept: the settings did not select its records");
+        return;
+    }
+    state.counters["pairs"] = static_cast<double>(page->ShownSweep(1)->points.size() +
+                                                  page->ShownSweep(2)->points.size());
     TheCatalog().ClearCatalog();
 }
 
@@ -393,6 +445,9 @@ BENCHMARK_CAPTURE(BM_GraficAndPaintWithTable, Large, std::string("each10000"))
 BENCHMARK_CAPTURE(BM_DynamicsRefresh, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PairTab, Sample, std::string("sample"))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenList, Sample, std::string("sample"))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -470,6 +525,7 @@ int main(int argc, char** argv) {
             {"BM_GraficAndPaint/Large_median", 8},
             {"BM_GraficAndPaintWithTable/Large_median", 8},
             {"BM_DynamicsRefresh/Sample_median", 16},
+            {"BM_PairTab/Sample_median", 300},
             {"BM_OpenList/Large_median", 8},
         },
         {{"BM_ZapolnenieForm/1000_median", "BM_ZapolnenieForm/10000_median", 1000, 10000}});

@@ -73,6 +73,13 @@ bool Catalog::RemoveTyre(const Koles* tyre) {
     return Tyres.Remove(tyre);
 }
 
+PairAdd AddPairOnce(Catalog& catalog, MainPair value) {
+    if (!(value > 0)) return PairAdd::Refused;
+    if (catalog.FindPair(FloatToStr(value))) return PairAdd::Present;
+    catalog.CurrentPair = catalog.AppendPair(std::make_unique<MainPair>(value));
+    return PairAdd::Added;
+}
+
 Catalog& TheCatalog() {
     static Catalog catalog;
     return catalog;

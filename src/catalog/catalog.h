@@ -121,6 +121,19 @@ class Catalog {
     std::vector<PairTextEntry> pairTexts_;
 };
 
+// What adding a main pair came to.
+enum class PairAdd {
+    Refused,  // not above 0 (or not a number): nothing added
+    Present,  // a pair of this number text is there already: nothing added
+    Added,    // appended at the end of Pairs
+};
+
+// Adds a main pair the one way the program adds one (the catalog editor's "Добавить" and the
+// acceleration window's best pair): a value above 0 is looked up by its own number text
+// (FindPair, FloatToStr with the user's separator), so that a value the catalog holds is never
+// added twice, and is otherwise appended.  Either way a pair of that text is CurrentPair after.
+PairAdd AddPairOnce(Catalog& catalog, MainPair value);
+
 // The one catalog of the running program.
 Catalog& TheCatalog();
 

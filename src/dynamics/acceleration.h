@@ -61,6 +61,8 @@ struct AccelerationInput {
     ShiftRule shift = ShiftRule::Max;
     double launch = 2500;    // engine speed while the clutch slips at the start, rev/min
     double shiftTime = 0.5;  // clutch open during each shift, s
+
+    bool operator==(const AccelerationInput&) const = default;
 };
 
 // The input of a comparison set from its catalog records, the way the shift chart takes them:

@@ -1,7 +1,9 @@
 #include "dynamics/dynamicsplots.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 #include "base/numtext.h"
 #include "chart/chartlayout.h"
@@ -20,6 +22,10 @@ constexpr double kTraceSpacing = 0.2;  // s
 // The force axis reaches this much above the highest peak: room for its label, and a band
 // the legend takes without hiding a line.
 constexpr double kHeadroom = 1.3;
+// On the pair chart, each value axis reaches this share of its curves' span above the highest:
+// a band for the legend, the best top speed's label and the own pairs' captions, which hides
+// no curve.
+constexpr double kPairBand = 1.0;
 
 bool HasFigures(const DynamicsSet& s) { return s.result && s.result->computable; }
 
@@ -166,6 +172,100 @@ Plot BalancePlot(const DynamicsSets& sets) {
             StyleEntry(LineStyle::Dashed, kSetWidth, 0, "сопротивление движению"));
     }
     if (top) plot.legend.push_back(StyleEntry(LineStyle::Dotted, 1, 0, "максимальная скорость"));
+    return plot;
+}
+
+Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, double to) {
+    Plot plot(PlotAxis{.title = "Главная пара", .decimals = 2, .emptyMin = from, .emptyMax = to},
+              PlotAxis{.title = "Время (с)", .decimals = 1, .emptyMax = 30},
+              PlotAxis{.title = "Скорость (км/ч)", .emptyMax = 200});
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    const auto y = [](const std::optional<double>& v) { return v ? *v : kNone; };
+    bool any = false;
+    // Each axis's span of the curves, for the band above them (kPairBand).
+    double somePair = kNone;
+    std::array<double, 2> lowest{kNone, kNone}, highest{kNone, kNone};  // left, right
+    for (const DynamicsSet& s : sets) {
+        if (!HasFigures(s) || !s.input) continue;
+        any = true;
+        const std::string name = SetName(s.set);
+        AddSetLegend(plot, s, {s.color, kSetWidth, LineStyle::Solid, 0, {}});
+        if (const PairSweep* sweep = sweeps[static_cast<std::size_t>(s.set - 1)]) {
+            const struct {
+                const char* what;
+                LineStyle line;
+                ValueAxis axis;
+                std::optional<double> PairSweepPoint::*figure;
+                const std::optional<PairSweepBest>& best;
+            } curves[] = {
+                {": 0–100 км/ч", LineStyle::Solid, ValueAxis::Left, &PairSweepPoint::to100,
+                 sweep->bestTo100},
+                {": 400 м", LineStyle::Dashed, ValueAxis::Left, &PairSweepPoint::time400,
+                 sweep->best400},
+                {": максимальная скорость", LineStyle::Dotted, ValueAxis::Right,
+                 &PairSweepPoint::topSpeed, sweep->bestTop},
+            };
+            for (const auto& c : curves) {
+                PlotSeries curve{.name = name + c.what,
+                                 .color = s.color,
+                                 .width = kSetWidth,
+                                 .line = c.line,
+                                 .axis = c.axis};
+                curve.points.reserve(sweep->points.size());
+                for (const PairSweepPoint& p : sweep->points) {
+                    curve.points.push_back({p.pair, y(p.*c.figure)});
+                    if (const std::optional<double>& v = p.*c.figure) {
+                        const std::size_t axis = c.axis == ValueAxis::Right;
+                        somePair = p.pair;
+                        lowest[axis] = std::isnan(lowest[axis]) ? *v : std::min(lowest[axis], *v);
+                        highest[axis] =
+                            std::isnan(highest[axis]) ? *v : std::max(highest[axis], *v);
+                    }
+                }
+                plot.series.push_back(std::move(curve));
+                if (c.best) {
+                    plot.series.push_back({.name = name + c.what + ": лучшая",
+                                           .color = s.color,
+                                           .line = LineStyle::None,
+                                           .symbolRadius = kSymbolRadius + 1,
+                                           .axis = c.axis,
+                                           .points = {{c.best->pair, c.best->value}},
+                                           .labels = {{TableFigure(c.best->pair, 2, false)}}});
+                }
+            }
+        }
+        // The set's own pair, as the other tabs drive it.
+        const AccelerationResult& r = *s.result;
+        const double own = s.input->mainPair;
+        plot.series.push_back({.name = name + ": сейчас",
+                               .color = s.color,
+                               .line = LineStyle::None,
+                               .symbolRadius = kSymbolRadius,
+                               .points = {{own, y(r.to100)}, {own, y(r.time400)}}});
+        plot.series.push_back({.name = name + ": сейчас, максимальная скорость",
+                               .color = s.color,
+                               .line = LineStyle::None,
+                               .symbolRadius = kSymbolRadius,
+                               .axis = ValueAxis::Right,
+                               .points = {{own, r.top ? r.top->speed : kNone}}});
+        plot.markers.push_back({.x = own,
+                                .color = s.color,
+                                .line = LineStyle::Solid,
+                                .caption = name + ": " + FloatToStr(own)});
+    }
+    for (std::size_t axis = 0; axis < 2; ++axis) {
+        if (std::isnan(highest[axis])) continue;
+        const double band = kPairBand * std::max(highest[axis] - lowest[axis], 1.0);
+        plot.series.push_back({.line = LineStyle::None,
+                               .axis = axis ? ValueAxis::Right : ValueAxis::Left,
+                               .points = {{somePair, highest[axis] + band}}});
+    }
+    if (any) {
+        plot.legend.push_back(StyleEntry(LineStyle::Solid, kSetWidth, 0, "0–100 км/ч, с"));
+        plot.legend.push_back(StyleEntry(LineStyle::Dashed, kSetWidth, 0, "400 м, с"));
+        plot.legend.push_back(
+            StyleEntry(LineStyle::Dotted, kSetWidth, 0, "максимальная скорость, км/ч (справа)"));
+    }
     return plot;
 }
 

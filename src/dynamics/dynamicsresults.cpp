@@ -89,6 +89,7 @@ DynamicsSet MakeDynamicsSet(int set, const ChartGears& gears, Catalog& catalog,
         out.note = ChoiceNote(out);
         return out;
     }
+    out.input = input;
     out.result = RunAcceleration(*input);
     if (!out.result->computable) out.note = NotDrivenNote(*input);
     return out;
@@ -186,5 +187,138 @@ std::vector<TableRow> ResultRows(const DynamicsSets& sets, bool grouped) {
 std::string ResultsTsv(const DynamicsSets& sets) { return TableTsv(ResultRows(sets, false)); }
 
 std::string ResultsHtml(const DynamicsSets& sets) { return TableHtml(ResultRows(sets, false)); }
+
+namespace {
+
+// A pair as the table shows it: two decimals, as the sweep steps, or the set's own pair
+// whole where the catalog gives it more.
+std::string PairCell(double pair) {
+    const std::string whole = FloatToStr(pair);
+    const std::string two = TableFigure(pair, 2, false);
+    return whole.size() > two.size() ? whole : two;
+}
+
+// The figures of one pair: the 0-100 and 400 m times, the top speed, the engine speed at 110.
+std::vector<TableCell> PairFigureCells(const std::optional<double>& pair,
+                                       const std::array<std::optional<double>, 4>& figures,
+                                       bool grouped) {
+    std::vector<TableCell> cells;
+    cells.push_back({.text = pair ? PairCell(*pair) : "—", .align = CellAlign::Right});
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        cells.push_back({.text = TableFigure(figures[i], i + 1 < figures.size() ? 2 : 0, grouped),
+                         .align = CellAlign::Right});
+    }
+    return cells;
+}
+
+TableCell NoteCell(std::string text) {
+    return {.text = std::move(text), .align = CellAlign::Left, .italic = true};
+}
+
+}  // namespace
+
+std::vector<PairTableRow> PairTable(const DynamicsSets& sets, const PairSweeps& sweeps,
+                                    bool grouped) {
+    std::vector<PairTableRow> rows;
+    TableRow& columns = rows.emplace_back().cells;
+    for (const char* c : {"", "Пара", "0–100 км/ч, с", "400 м, с", "Максимальная скорость, км/ч",
+                          "Обороты при 110 км/ч на высшей передаче, об/мин", "Примечание"})
+        columns.push_back({.text = c, .heading = true});
+
+    for (const DynamicsSet& s : sets) {
+        const bool figures = s.result && s.result->computable && s.input;
+        // A hidden set's title, or one whose records are missing, names the set itself.
+        std::string title = s.shown && s.gearingFound ? SetName(s.set) + ": " + s.title : s.title;
+        if (figures) title += " — " + s.engine + " · " + s.car;
+        rows.push_back({PairRowKind::Set,
+                        s.set,
+                        std::nullopt,
+                        {{.text = title,
+                          .heading = true,
+                          .span = kPairColumns,
+                          .align = CellAlign::Left,
+                          .italic = !s.gearingFound,
+                          .background = s.color,
+                          .foreground = HeadingTextColor(s.color)}}});
+        if (!figures) {
+            if (s.shown && !s.note.empty()) {
+                TableCell note = NoteCell(s.note);
+                note.span = kPairColumns;
+                rows.push_back({PairRowKind::Note, s.set, std::nullopt, {note}});
+            }
+            continue;
+        }
+
+        const AccelerationResult& r = *s.result;
+        const PairSweep* sweep = sweeps[static_cast<std::size_t>(s.set - 1)];
+        const double own = s.input->mainPair;
+        PairTableRow& current =
+            rows.emplace_back(PairTableRow{PairRowKind::Current, s.set, own, {Caption("Сейчас")}});
+        for (TableCell& c :
+             PairFigureCells(own,
+                             {r.to100, r.time400,
+                              r.top ? std::optional(r.top->speed) : std::nullopt, r.rpmAt110},
+                             grouped))
+            current.cells.push_back(std::move(c));
+        // Pairs of the sweep are hundredths: the set's own is beyond the range where it lies
+        // more than a rounding off the first or last.
+        const bool outside =
+            sweep && !sweep->points.empty() &&
+            (own < sweep->points.front().pair - 1e-9 || own > sweep->points.back().pair + 1e-9);
+        current.cells.push_back(NoteCell(outside ? "вне диапазона" : ""));
+
+        const struct {
+            PairRowKind kind;
+            const char* caption;
+            const std::optional<PairSweepBest>* best;
+        } bests[] = {
+            {PairRowKind::BestTo100, "Лучшая для 0–100", sweep ? &sweep->bestTo100 : nullptr},
+            {PairRowKind::Best400, "Лучшая для 400 м", sweep ? &sweep->best400 : nullptr},
+            {PairRowKind::BestTop, "Лучшая для максимальной скорости",
+             sweep ? &sweep->bestTop : nullptr},
+        };
+        for (const auto& b : bests) {
+            PairTableRow& row =
+                rows.emplace_back(PairTableRow{b.kind, s.set, std::nullopt, {Caption(b.caption)}});
+            if (!sweep) {  // not made yet
+                row.cells.resize(kPairColumns, TableCell{.align = CellAlign::Right});
+                row.cells.back().align = CellAlign::Left;
+                continue;
+            }
+            if (!*b.best) {
+                for (TableCell& c : PairFigureCells(std::nullopt, {}, grouped))
+                    row.cells.push_back(std::move(c));
+                row.cells.push_back(NoteCell("не достигается ни при одной паре диапазона"));
+                continue;
+            }
+            const PairSweepBest& best = **b.best;
+            const PairSweepPoint& p = sweep->points[best.index];
+            row.pair = best.pair;
+            for (TableCell& c :
+                 PairFigureCells(best.pair, {p.to100, p.time400, p.topSpeed, p.rpmAt110}, grouped))
+                row.cells.push_back(std::move(c));
+            row.cells.push_back(NoteCell(best.atEdge ? "на краю диапазона" : ""));
+        }
+    }
+    return rows;
+}
+
+namespace {
+
+std::vector<TableRow> PairCells(const DynamicsSets& sets, const PairSweeps& sweeps) {
+    std::vector<TableRow> cells;
+    for (PairTableRow& row : PairTable(sets, sweeps, false)) cells.push_back(std::move(row.cells));
+    return cells;
+}
+
+}  // namespace
+
+std::string PairTsv(const DynamicsSets& sets, const PairSweeps& sweeps) {
+    return TableTsv(PairCells(sets, sweeps));
+}
+
+std::string PairHtml(const DynamicsSets& sets, const PairSweeps& sweeps) {
+    return TableHtml(PairCells(sets, sweeps));
+}
 
 }  // namespace kelm

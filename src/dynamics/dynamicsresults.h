@@ -12,6 +12,7 @@
 #include "chart/shiftcurves.h"
 #include "dynamics/acceleration.h"
 #include "dynamics/dynamicsdata.h"
+#include "dynamics/pairsweep.h"
 
 // The acceleration window's figures: each comparison set of the main window driven with the
 // engine and car the run chooses for it, and the table of results made from them.  The
@@ -33,7 +34,9 @@ struct DynamicsSet {
     // UTF-8: why a shown set has no figures (no engine or car chosen, the run cannot be
     // driven); empty where it has them, and for a hidden set.
     std::string note;
-    // Shown sets whose gearing, engine and car are all found.
+    // Shown sets whose gearing, engine and car are all found: what was driven, and what came
+    // of it.
+    std::optional<AccelerationInput> input;
     std::optional<AccelerationResult> result;
 };
 
@@ -65,5 +68,40 @@ std::vector<TableRow> ResultRows(const DynamicsSets& sets, bool grouped);
 // The table for the clipboard, with plain numbers.
 std::string ResultsTsv(const DynamicsSets& sets);
 std::string ResultsHtml(const DynamicsSets& sets);
+
+// "Главная пара": each set's sweep over the range of pairs (set 1, set 2), or none where it has
+// not been made (the set has no figures, or its sweep is still running).
+using PairSweeps = std::array<const PairSweep*, 2>;
+
+// What a row of the pair table holds.
+enum class PairRowKind {
+    Columns,  // the columns' captions
+    Set,      // a set's heading: its name, gearing, engine and car, in its colour
+    Current,  // "Сейчас": the set's own pair, driven as the other tabs drive it
+    BestTo100,
+    Best400,
+    BestTop,
+    Note,  // why a shown set has no figures
+};
+
+struct PairTableRow {
+    PairRowKind kind = PairRowKind::Columns;
+    int set = 0;                 // 1 or 2; 0 for the captions
+    std::optional<double> pair;  // the pair the row names, where it has one
+    TableRow cells;              // kPairColumns of them, or one that spans them all
+};
+
+// Caption, pair, the four figures, a note.
+constexpr int kPairColumns = 7;
+
+// The pair table: the captions, then for each set its heading and either its four rows
+// ("Сейчас" and the three best pairs: each pair with all four of its figures) or a note.
+// Pairs have two decimals (more where the set's own pair has them), times and speeds two,
+// engine speeds none, grouped as ResultRows groups them; "—" where a figure cannot be had.
+// A best pair at an end of the range says so; the rows of a sweep not made yet are empty.
+std::vector<PairTableRow> PairTable(const DynamicsSets& sets, const PairSweeps& sweeps,
+                                    bool grouped);
+std::string PairTsv(const DynamicsSets& sets, const PairSweeps& sweeps);
+std::string PairHtml(const DynamicsSets& sets, const PairSweeps& sweeps);
 
 }  // namespace kelm

@@ -29,10 +29,12 @@
 #include "dynamics/dynamicsplots.h"
 #include "dynamicsui/curveedit.h"
 #include "dynamicsui/dynamicseditor.h"
+#include "dynamicsui/pairpage.h"
 #include "widgets/coreedge.h"
 #include "widgets/decimalspin.h"
 #include "widgets/listorder.h"
 #include "widgets/tableclipboard.h"
+#include "widgets/tableitem.h"
 
 namespace kelm {
 
@@ -114,29 +116,6 @@ QLabel* Caption(const char* text, QWidget* buddy) {
     return label;
 }
 
-QTableWidgetItem* Item(const TableCell& cell, const QFont& base) {
-    QString text = FromUtf8(cell.text);
-    // A gear row's name is ratios joined by hyphens, one word to the line breaker (a hyphen
-    // before a digit is no break): a heading may wrap after each.
-    if (cell.heading) text.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignVCenter |
-                           (cell.align == CellAlign::Right ? Qt::AlignRight : Qt::AlignLeft));
-    item->setFlags(Qt::ItemIsEnabled);
-    if (cell.heading || cell.italic) {
-        QFont font = base;
-        font.setBold(cell.heading && !cell.italic);
-        font.setItalic(cell.italic);
-        item->setFont(font);
-    }
-    if (cell.background) item->setBackground(ToQColor(*cell.background));
-    if (cell.foreground) item->setForeground(ToQColor(*cell.foreground));
-    // Long names and notes wrap or are cut; the whole text is at hand.
-    if (cell.heading || cell.italic || cell.align == CellAlign::Left)
-        item->setToolTip(FromUtf8(cell.text));
-    return item;
-}
-
 }  // namespace
 
 DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string path,
@@ -167,6 +146,22 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     }
     Tabs1->addTab(ChartRazgon, Ru("Разгон"));
     Tabs1->addTab(ChartBalance, Ru("Тяговый баланс"));
+    pairPage_ = new PairPage(catalog_);
+    QHBoxLayout* range = pairPage_->RangeRow();
+    auto* fromLabel = new QLabel(Ru("Пары от"));
+    fromLabel->setBuddy(numbers_[kPairFrom]);
+    auto* toLabel = new QLabel(Ru("до"));
+    toLabel->setBuddy(numbers_[kPairTo]);
+    auto* stepLabel = new QLabel(Ru("шаг 0,01"));
+    stepLabel->setText(
+        stepLabel->text().replace(QLatin1Char(','), QLatin1Char(DecimalSeparator())));
+    int at = 0;
+    for (QWidget* w : {static_cast<QWidget*>(fromLabel), static_cast<QWidget*>(numbers_[kPairFrom]),
+                       static_cast<QWidget*>(toLabel), static_cast<QWidget*>(numbers_[kPairTo]),
+                       static_cast<QWidget*>(stepLabel)})
+        range->insertWidget(at++, w);
+    Tabs1->addTab(pairPage_, Ru("Главная пара"));
+    connect(Tabs1, &QTabWidget::currentChanged, this, [this] { TabChanged(); });
 
     // The commands stand beside the tabs, where the tab bar leaves room; tool buttons, whose
     // narrow margins leave the tabs their captions on a small screen too.
@@ -195,17 +190,8 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
 
     Grid1 = new QTableWidget;
     Grid1->setObjectName(QStringLiteral("Grid1"));
-    Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PrepareTable(Grid1);
     Grid1->setSelectionMode(QAbstractItemView::NoSelection);
-    // Its cells hold nothing to act on: Tab goes on to the next control.
-    Grid1->setTabKeyNavigation(false);
-    Grid1->horizontalHeader()->hide();
-    Grid1->verticalHeader()->hide();
-    Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid1->verticalHeader()->setMinimumSectionSize(1);
-    Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
-    Grid1->setWordWrap(true);
     // The columns are fitted to the width; only a screen too small for the least of them scrolls.
     Grid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -240,9 +226,15 @@ DynamicsWindow::~DynamicsWindow() {
     // A field that loses the focus as the controls go says its editing is finished: nothing
     // of this window may answer once its members are gone.
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
-    // The panels watch the plots, which go with this object's members: the panels go first.
+    // The panels watch the plots, which go with this object's members: the panels go first;
+    // the pair tab stops its sweep and waits for its thread.
     delete ChartRazgon;
     delete ChartBalance;
+    delete pairPage_;
+}
+
+void DynamicsWindow::SetAddPair(std::function<void(int set, MainPair pair)> add) {
+    pairPage_->SetAddPair(std::move(add));
 }
 
 void DynamicsWindow::BuildControls(QGridLayout* grid) {
@@ -304,23 +296,26 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
            "следующая передача разгоняет не хуже"));
     // The run's numbers, with the editor's rules: what is typed drives the sets at once where it
     // is a number in range, and is kept, or refused with a message, when the field is left.
+    // The range of pairs stands on the pair tab (the window puts it there when it makes it).
+    const char* const names[] = {"LaunchEdit", "ShiftTimeEdit", "PairFromEdit", "PairToEdit"};
     const char* const hints[] = {"Обороты, которые держит двигатель, пока сцепление пробуксовывает",
-                                 "Сколько сцепление выключено при каждом переключении"};
-    const int decimals[] = {0, 2};
-    const double steps[] = {100, 0.1};
+                                 "Сколько сцепление выключено при каждом переключении",
+                                 "Наименьшая главная пара, с которой считается разгон",
+                                 "Наибольшая главная пара, с которой считается разгон"};
+    const int decimals[] = {0, 2, 2, 2};
+    const double steps[] = {100, 0.1, 0.01, 0.01};
     for (std::size_t i = 0; i < kRunNumbers; ++i) {
         const NumberField<RunSettings>& field = RunNumberFields()[i];
         auto* edit = new DecimalSpin;
-        edit->setObjectName(i == 0 ? QStringLiteral("LaunchEdit")
-                                   : QStringLiteral("ShiftTimeEdit"));
+        edit->setObjectName(QString::fromLatin1(names[i]));
         edit->SetRange(field.Range.min, field.Range.max);
         edit->SetDecimals(decimals[i]);
         edit->SetStep(steps[i]);
         edit->setToolTip(Ru(hints[i]));
         // Its text field is the spin box's own, and says when the user has typed.
         connect(edit->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
-                [this, i] { NumberTyped(i); });
-        connect(edit, &DecimalSpin::Stepped, this, [this, i] { NumberTyped(i); });
+                [this, i] { NumberTyped(i, false); });
+        connect(edit, &DecimalSpin::Stepped, this, [this, i] { NumberTyped(i, true); });
         connect(edit, &QAbstractSpinBox::editingFinished, this, [this, i] {
             RunHandler([this, i] {
                 if (CommitNumber(i)) SaveRun();
@@ -334,7 +329,7 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
     auto* run = new QHBoxLayout;
     run->addWidget(Caption("Переключение", ShiftBox));
     run->addWidget(ShiftBox);
-    for (std::size_t i = 0; i < kRunNumbers; ++i) {
+    for (std::size_t i = 0; i < kPairFrom; ++i) {
         run->addSpacing(12);
         auto* label = new QLabel(FromUtf8(RunNumberFields()[i].Label));
         label->setBuddy(numbers_[i]);
@@ -413,6 +408,7 @@ void DynamicsWindow::Refresh() {
     sets_ = MakeDynamicsSets(gears_, catalog_, data_);
     accelerationPlot_.Set(AccelerationPlot(sets_));
     balancePlot_.Set(BalancePlot(sets_));
+    pairPage_->SetSets(sets_, data_.Run.PairFrom, data_.Run.PairTo);
     ShowSetLabels();
     FillGrid();
 }
@@ -440,7 +436,7 @@ void DynamicsWindow::FillGrid() {
         for (int c = 0; c < columns; ++c) {
             Grid1->setItem(r, c,
                            c < static_cast<int>(row.size())
-                               ? Item(row[static_cast<std::size_t>(c)], font)
+                               ? TableItem(row[static_cast<std::size_t>(c)], font)
                                : nullptr);
         }
     }
@@ -541,15 +537,41 @@ void DynamicsWindow::EditRecords(int set, bool car) {
     });
 }
 
-void DynamicsWindow::NumberTyped(std::size_t i) {
+void DynamicsWindow::NumberTyped(std::size_t i, bool stepped) {
     RunHandler([&] {
         const NumberField<RunSettings>& field = RunNumberFields()[i];
         const std::optional<double> typed = numbers_[i]->TypedValue();
         if (!typed || !field.Range.Contains(*typed)) return;  // not yet a value it may take
         if (data_.Run.*field.Member == *typed) return;
+        // An end of the range typed beyond the other is not yet the range: "1" on the way to
+        // "10" would move the other end.  A step moves it at once.
+        const bool upsideDown = (i == kPairFrom && *typed > data_.Run.PairTo) ||
+                                (i == kPairTo && *typed < data_.Run.PairFrom);
+        if (upsideDown && !stepped) return;
         data_.Run.*field.Member = *typed;
+        KeepPairOrder(i);
         Refresh();
     });
+}
+
+void DynamicsWindow::KeepPairOrder(std::size_t i) {
+    RunSettings& run = data_.Run;
+    if (run.PairFrom <= run.PairTo) return;
+    if (i == kPairFrom) {
+        run.PairTo = run.PairFrom;
+        numbers_[kPairTo]->SetValue(run.PairTo);
+    } else if (i == kPairTo) {
+        run.PairFrom = run.PairTo;
+        numbers_[kPairFrom]->SetValue(run.PairFrom);
+    }
+}
+
+void DynamicsWindow::TabChanged() {
+    const bool pairs = Tabs1->currentWidget() == pairPage_;
+    Grid1->setVisible(!pairs);
+    CopyButton1->setToolTip(pairs ? Ru("Таблица пар в буфер обмена (Ctrl+C)")
+                                  : Ru("Таблица результатов в буфер обмена (Ctrl+C)"));
+    if (!pairs) FitGrid();
 }
 
 bool DynamicsWindow::CommitNumber(std::size_t i) {
@@ -575,10 +597,10 @@ bool DynamicsWindow::CommitNumber(std::size_t i) {
         return false;
     }
     edit->SetValue(*typed);
-    if (data_.Run.*field.Member != *typed) {
-        data_.Run.*field.Member = *typed;
-        Refresh();
-    }
+    const RunSettings before = data_.Run;
+    data_.Run.*field.Member = *typed;
+    KeepPairOrder(i);
+    if (!(data_.Run == before)) Refresh();
     return true;
 }
 
@@ -606,6 +628,10 @@ ChartPanel* DynamicsWindow::ShownChart() const {
 }
 
 void DynamicsWindow::CopyButton1Click() {
+    if (Tabs1->currentWidget() == pairPage_) {
+        pairPage_->CopyTable();
+        return;
+    }
     RunHandler([this] { PutTableOnClipboard(ResultsHtml(sets_), ResultsTsv(sets_)); });
 }
 

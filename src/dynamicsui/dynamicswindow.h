@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ namespace kelm {
 
 class ChartPanel;
 class DecimalSpin;
+class PairPage;
 
 // "Динамика разгона": both comparison sets of the main window driven from rest with an
 // engine and a car each, as charts and a table of results.  Not modal; the main window keeps
@@ -30,12 +32,17 @@ class DecimalSpin;
 // choices live in the run of the dynamics file, written when a drop-down changes, when a
 // number field is left, and when the window or the program closes (SaveRun).
 //
-// Its keys work wherever the focus is in the window: Ctrl+C copies the table, Ctrl+S saves
-// and Ctrl+P prints the chart shown, Ctrl+Tab / Ctrl+PgDown go to the next chart,
-// Ctrl+Shift+Tab / Ctrl+PgUp back; Escape closes it.  Controls are found by their objectName:
-// `EngineBox1`, `CarBox1`, `EngineBox2`, `CarBox2` (each with its editor button `EngineEdit1`,
-// `CarEdit1`...), `ShiftBox`, `LaunchEdit`, `ShiftTimeEdit`, `Tabs1`, `ChartRazgon`,
-// `ChartBalance`, `Grid1`, `CopyButton1`.
+// The third tab, "Главная пара" (PairPage), drives each set over a range of main pairs
+// ("Пары от", "до", kept in the run too) and adds a best pair to the catalog through the main
+// window (SetAddPair); the table of results gives it its room while it is shown.
+//
+// Its keys work wherever the focus is in the window: Ctrl+C copies the table (on the pair tab,
+// its own), Ctrl+S saves and Ctrl+P prints the chart shown, Ctrl+Tab / Ctrl+PgDown go to the
+// next chart, Ctrl+Shift+Tab / Ctrl+PgUp back; Escape closes it.  Controls are found by their
+// objectName: `EngineBox1`, `CarBox1`, `EngineBox2`, `CarBox2` (each with its editor button
+// `EngineEdit1`, `CarEdit1`...), `ShiftBox`, `LaunchEdit`, `ShiftTimeEdit`, `Tabs1`,
+// `ChartRazgon`, `ChartBalance`, `PairPage` (with `PairFromEdit`, `PairToEdit` and its own, see
+// PairPage), `Grid1`, `CopyButton1`.
 class DynamicsWindow : public QWidget {
     Q_OBJECT
   public:
@@ -54,13 +61,18 @@ class DynamicsWindow : public QWidget {
     // and cars): the drop-downs are filled again and both sets driven again.
     void DataChanged();
 
+    // How a best pair of the pair tab reaches the catalog and the set's list: the main
+    // window's part (this window sees neither its lists nor the catalog's file).
+    void SetAddPair(std::function<void(int set, MainPair pair)> add);
+    PairPage* Pairs() const { return pairPage_; }
+
     // Takes (or refuses) a number still being typed, then writes the run's choices to the
     // dynamics file where they differ from what was last written; true when the file holds
     // them.
     bool SaveRun();
 
-    // Ctrl+C and the "Копировать" button: the table of results as HTML and tab-separated
-    // text.
+    // Ctrl+C and the "Копировать" button: the table of results (on the pair tab, the pair
+    // table) as HTML and tab-separated text.
     void CopyButton1Click();
     // Ctrl+S and Ctrl+P: the chart shown, through its panel.
     void SaveAs1Click();
@@ -102,9 +114,15 @@ class DynamicsWindow : public QWidget {
     void Chosen(int set, bool car);  // an engine, or a car
     // The editor of engines and cars, on the set's engine or car.
     void EditRecords(int set, bool car);
-    // The launch speed or the shift time (their index in RunNumberFields) typed or stepped:
-    // the sets are driven with it where it is a number in range.
-    void NumberTyped(std::size_t field);
+    // A run number (its index in RunNumberFields) typed or stepped: the sets are driven with
+    // it where it is a number in range, and, for an end of the range of pairs typed, where the
+    // range is not upside down.
+    void NumberTyped(std::size_t field, bool stepped);
+    // After an end of the range of pairs took a value: the other end follows it where the
+    // range would be upside down.
+    void KeepPairOrder(std::size_t field);
+    // The pair tab shown or left: the table of results makes way for it.
+    void TabChanged();
     // The field left: its value kept, or refused with a message and the kept one shown again.
     bool CommitNumber(std::size_t field);
 
@@ -118,13 +136,16 @@ class DynamicsWindow : public QWidget {
 
     std::array<SetControls, 2> set_;
     QComboBox* ShiftBox;
-    static constexpr std::size_t kRunNumbers = 2;  // launch speed, shift time
+    // Launch speed, shift time, the range of pairs (on the pair tab).
+    static constexpr std::size_t kRunNumbers = 4;
+    static constexpr std::size_t kPairFrom = 2, kPairTo = 3;
     std::array<DecimalSpin*, kRunNumbers> numbers_{};
     DecimalSpin* LaunchEdit;
     DecimalSpin* ShiftTimeEdit;
     QTabWidget* Tabs1;
     ChartPanel* ChartRazgon;
     ChartPanel* ChartBalance;
+    PairPage* pairPage_;
     QSplitter* split_;
     QTableWidget* Grid1;
     QToolButton* CopyButton1;

@@ -391,18 +391,21 @@ void TForm2::Button3Click() {
 void TForm2::Button2Click() {
     RunHandler([this] {
         const double value = ME21->Value();
-        if (!(value > 0)) return;
         // Looked up by the value's own number text, so that "4,1  " and "4,100" both find
         // the pair 4.1 instead of adding it a second time.
-        const std::string key = FloatToStr(value);
-        if (catalog_.FindPair(key)) {
-            ErrEstZapis();  // a pair has nothing to overwrite, whatever the answer
-            return;
+        switch (AddPairOnce(catalog_, value)) {
+            case PairAdd::Refused:
+                return;
+            case PairAdd::Present:
+                ErrEstZapis();  // a pair has nothing to overwrite, whatever the answer
+                return;
+            case PairAdd::Added:
+                break;
         }
-        catalog_.CurrentPair = catalog_.AppendPair(std::make_unique<MainPair>(value));
+        const QString key = FromUtf8(FloatToStr(value));
         const QSignalBlocker quiet(ComboBox2);
-        InsertSortedItem(ComboBox2, FromUtf8(key));
-        ComboBox2->setCurrentIndex(ComboBox2->findText(FromUtf8(key)));
+        InsertSortedItem(ComboBox2, key);
+        ComboBox2->setCurrentIndex(ComboBox2->findText(key));
     });
 }
 

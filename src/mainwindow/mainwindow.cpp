@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "base/numtext.h"
 #include "catalog/catalog.h"
 #include "catalog/catalogfile.h"
 #include "chart/chartpanel.h"
@@ -560,8 +561,10 @@ void TForm1::Razgon1Click() {
     Handle([this] {
         // As the gear table: driven again when it opens, placed once.
         const bool first = !DynamicsForm1;
-        if (first)
+        if (first) {
             DynamicsForm1 = new DynamicsWindow(TheCatalog(), Dynamics(), dynamicsPath_, this);
+            DynamicsForm1->SetAddPair([this](int set, MainPair pair) { AddPairToSet(set, pair); });
+        }
         DynamicsForm1->SetGears(gears_);
         if (first) PlaceBeside(DynamicsForm1);
         DynamicsForm1->show();
@@ -576,6 +579,26 @@ void TForm1::Dynamics1Click() {
     Handle([this] {
         RunDynamicsEditor(this, Dynamics(), dynamicsPath_);
         if (DynamicsForm1) DynamicsForm1->DataChanged();
+    });
+}
+
+void TForm1::AddPairToSet(int set, MainPair pair) {
+    Handle([&] {
+        Catalog& catalog = TheCatalog();
+        switch (AddPairOnce(catalog, pair)) {
+            case PairAdd::Refused:
+                return;
+            case PairAdd::Present:  // nothing to write; the set takes the pair all the same
+                break;
+            case PairAdd::Added:
+                // Written at once, as the editor writes it when it closes: the one writer of
+                // the file, with its backup where another program changed the file.
+                SaveCatalog(catalog, catalogPath_);
+                ZapolnenieForm();
+                break;
+        }
+        SelectText(set == 1 ? ComboBox4 : ComboBox5, pairItems_, FloatToStr(pair));
+        Grafic();
     });
 }
 

@@ -74,6 +74,10 @@ class TForm1 : public QMainWindow {
     void Table1Click();     // opens the gear table, or brings it to the front
     void Razgon1Click();    // opens "Динамика разгона", or brings it to the front
     void Dynamics1Click();  // the engines and cars editor
+    // A main pair the acceleration window found best for set 1 or 2: added to the catalog as
+    // the catalog editor adds one (never a second time) and saved with the catalog, the lists
+    // filled again, the pair chosen in the set and the chart drawn, which the windows follow.
+    void AddPairToSet(int set, MainPair pair);
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/numtext.h"
 
 namespace kelm {
@@ -83,6 +85,35 @@ TEST(Lookup, PairsByExactNumberText) {
     GlobalNumberFormat().decimalSeparator = '.';
     EXPECT_TRUE(c.FindPair("3.9"));
     EXPECT_FALSE(c.FindPair("3,9"));
+    GlobalNumberFormat() = saved;
+}
+
+// The one rule the editor and the acceleration window add pairs by: above 0, and never a
+// value whose number text a pair has.
+TEST(Records, APairIsAddedOnceByItsNumberText) {
+    const NumberFormat saved = GlobalNumberFormat();
+    Catalog c;
+    AddPair(c, 4.1);
+    const struct {
+        char separator;
+        double value;
+        PairAdd outcome;
+    } cases[] = {
+        {',', 0, PairAdd::Refused},
+        {',', NAN, PairAdd::Refused},
+        {',', 4.1000000000000005, PairAdd::Present},  // the same text, "4,1"
+        {',', 427 / 100.0, PairAdd::Added},           // "4,27"
+        {'.', 4.27, PairAdd::Present},                // the text under the separator of the moment
+    };
+    for (const auto& k : cases) {
+        GlobalNumberFormat().decimalSeparator = k.separator;
+        c.CurrentPair = nullptr;
+        EXPECT_EQ(AddPairOnce(c, k.value), k.outcome) << k.value;
+        // The pair of that text, found or new, is the current one.
+        EXPECT_EQ(c.CurrentPair ? FloatToStr(*c.CurrentPair) : "",
+                  k.outcome == PairAdd::Refused ? "" : FloatToStr(k.value));
+    }
+    EXPECT_EQ(c.Pairs.Count(), 2u);
     GlobalNumberFormat() = saved;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "acceleration_examples.h"
@@ -308,6 +309,142 @@ TEST_F(DynamicsResultsTest, LegendNamesTheEngineAndCarWhereTheyFit) {
             EXPECT_EQ(plot.legend[i].line, i == 0 ? LineStyle::Solid : LineStyle::None);
         }
     }
+}
+
+// The pair table's texts of one set's row, by the row's caption: {pair, 0-100, 400 m, top
+// speed, engine speed at 110, note}.
+std::vector<std::string> PairTexts(const std::vector<PairTableRow>& rows, int set,
+                                   PairRowKind kind) {
+    for (const PairTableRow& row : rows) {
+        if (row.set != set || row.kind != kind) continue;
+        std::vector<std::string> texts;
+        for (std::size_t i = 1; i < row.cells.size(); ++i) texts.push_back(row.cells[i].text);
+        return texts;
+    }
+    return {};
+}
+
+TEST_F(DynamicsResultsTest, PairTableGivesEachSetsOwnPairAndItsBestOnes) {
+    const DynamicsSets sets = Drive(ExampleA(), ExampleB());
+    ASSERT_TRUE(sets[0].input && sets[1].input);
+    const PairSweep a = *SweepMainPairs(*sets[0].input, 2.5, 6.0);
+    const PairSweep b = *SweepMainPairs(*sets[1].input, 2.5, 6.0);
+    const std::vector<PairTableRow> rows = PairTable(sets, {&a, &b}, false);
+
+    using K = PairRowKind;
+    std::vector<std::pair<K, int>> layout;
+    for (const PairTableRow& row : rows) {
+        layout.push_back({row.kind, row.set});
+        EXPECT_EQ(row.cells.size(), row.kind == K::Set ? 1u : std::size_t(kPairColumns));
+    }
+    const std::vector<std::pair<K, int>> expected = {
+        {K::Columns, 0},   {K::Set, 1},     {K::Current, 1}, {K::BestTo100, 1},
+        {K::Best400, 1},   {K::BestTop, 1}, {K::Set, 2},     {K::Current, 2},
+        {K::BestTo100, 2}, {K::Best400, 2}, {K::BestTop, 2}};
+    EXPECT_EQ(layout, expected);
+    EXPECT_EQ(rows[1].cells[0].text,
+              "Набор 1: 4-ступ. классическая 3,67-2,10-1,36-1,00 · 3,9 · 175/70 R13 — 1,6 л "
+              "80 л.с. · Седан 1120 кг");
+    EXPECT_EQ(rows[1].cells[0].background, colors::Red);
+    EXPECT_EQ(rows[1].cells[0].span, kPairColumns);
+
+    // Example A: its own pair's figures as the single run gives them; the best 0-100 at the
+    // end of the range (beyond 5.92 top gear passes the engine's limit below 110 km/h).
+    EXPECT_EQ(PairTexts(rows, 1, K::Current),
+              (std::vector<std::string>{"3,90", "16,77", "21,03", "159,35", "3957", ""}));
+    EXPECT_EQ(
+        PairTexts(rows, 1, K::BestTo100),
+        (std::vector<std::string>{"6,00", "15,68", "20,78", "108,42", kDash, "на краю диапазона"}));
+    EXPECT_EQ(PairTexts(rows, 1, K::BestTop)[0], "3,96");
+    EXPECT_EQ(PairTexts(rows, 1, K::BestTop)[3], "159,37");
+    EXPECT_EQ(rows[3].pair, 6.0);  // what the button adds
+    EXPECT_EQ(rows[2].pair, 3.9);
+    const std::string tsv = PairTsv(sets, {&a, &b});
+    EXPECT_NE(tsv.find("\r\nСейчас\t3,90\t16,77\t21,03\t159,35\t3957\t\r\n"), std::string::npos)
+        << tsv;
+    EXPECT_NE(PairHtml(sets, {&a, &b}).find("colspan=\"7\""), std::string::npos);
+
+    const struct {
+        const char* what;
+        double from, to;
+        K kind;
+        std::vector<std::string> texts;
+    } ranges[] = {
+        {"the own pair beyond the range, the best top speed at its start",
+         4.0,
+         5.0,
+         K::Current,
+         {"3,90", "16,77", "21,03", "159,35", "3957", "вне диапазона"}},
+        {"",
+         4.0,
+         5.0,
+         K::BestTop,
+         {"4,00", "16,64", "21,01", "159,36", "4058", "на краю диапазона"}},
+        {"no pair of the range reaches 100 km/h",
+         9.0,
+         10.0,
+         K::BestTo100,
+         {kDash, kDash, kDash, kDash, kDash, "не достигается ни при одной паре диапазона"}},
+    };
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(r.what);
+        const PairSweep s = *SweepMainPairs(*sets[0].input, r.from, r.to);
+        EXPECT_EQ(PairTexts(PairTable(sets, {&s, nullptr}, false), 1, r.kind), r.texts);
+    }
+
+    // A sweep not made yet: the set's own figures, the best rows empty.
+    const std::vector<PairTableRow> pending = PairTable(sets, {&a, nullptr}, false);
+    EXPECT_EQ(PairTexts(pending, 2, K::Current)[0], "3,55");
+    EXPECT_EQ(PairTexts(pending, 2, K::Best400), std::vector<std::string>(6));
+}
+
+TEST_F(DynamicsResultsTest, PairTableSaysWhyASetHasNoRows) {
+    data_.Run.Car2 = "Купе";
+    const DynamicsSets sets = Drive(ExampleA(false), ExampleB());
+    const std::vector<PairTableRow> rows = PairTable(sets, {nullptr, nullptr}, true);
+    ASSERT_EQ(rows.size(), 4u);  // captions, set 1 hidden, set 2 and its note
+    EXPECT_EQ(rows[1].cells[0].text, "Набор 1 скрыт");
+    EXPECT_EQ(rows[3].kind, PairRowKind::Note);
+    EXPECT_EQ(rows[3].cells[0].text, "Выберите автомобиль");
+    EXPECT_EQ(rows[3].cells[0].span, kPairColumns);
+}
+
+TEST_F(DynamicsResultsTest, PairPlotLeavesGapsAndMarksTheOwnAndBestPairs) {
+    const DynamicsSets sets = Drive(ExampleA(), ExampleB());
+    // From 6.51 on, even top gear reaches the engine's limit below 100 km/h.
+    const PairSweep a = *SweepMainPairs(*sets[0].input, 6.0, 7.0);
+    const Plot plot = PairPlot(sets, {&a, nullptr}, 6.0, 7.0);
+    const auto series = [&](const std::string& name) -> const PlotSeries* {
+        for (const PlotSeries& s : plot.series) {
+            if (s.name == name) return &s;
+        }
+        ADD_FAILURE() << name;
+        return nullptr;
+    };
+    const PlotSeries* to100 = series("Набор 1: 0–100 км/ч");
+    ASSERT_TRUE(to100 && to100->points.size() == 101);
+    for (const ChartPoint& p : to100->points)
+        EXPECT_EQ(std::isnan(p.y), p.x > 6.505) << p.x;  // a gap, never a zero
+    const PlotSeries* top = series("Набор 1: максимальная скорость");
+    EXPECT_TRUE(plot.OnRight(*top));
+    const PlotSeries* best = series("Набор 1: 0–100 км/ч: лучшая");
+    ASSERT_EQ(best->points.size(), 1u);
+    EXPECT_EQ(best->points[0].x, 6.5);
+    EXPECT_EQ(best->labels, (std::vector<std::vector<std::string>>{{"6,50"}}));
+
+    // Both sets' own pairs are marked; set 2 has no curves while its sweep is not made.
+    ASSERT_EQ(plot.markers.size(), 2u);
+    EXPECT_EQ(plot.markers[0].x, 3.9);
+    EXPECT_EQ(plot.markers[0].caption, "Набор 1: 3,9");
+    EXPECT_EQ(plot.markers[1].caption, "Набор 2: 3,55");
+    EXPECT_EQ(series("Набор 2: сейчас")->points[0].y, *sets[1].result->to100);
+    EXPECT_TRUE(std::none_of(plot.series.begin(), plot.series.end(),
+                             [](const PlotSeries& s) { return s.name == "Набор 2: 0–100 км/ч"; }));
+    // Nothing to draw: the range spans the axis.
+    const Plot empty = PairPlot(Drive(ExampleA(false), ExampleB(false)), {}, 2.5, 6.0);
+    EXPECT_TRUE(empty.series.empty() && empty.legend.empty());
+    EXPECT_EQ(empty.x.emptyMin, 2.5);
+    EXPECT_EQ(empty.x.emptyMax, 6.0);
 }
 
 TEST(TableText, CellsKeepTheirPlaceInBothForms) {
