@@ -160,6 +160,7 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
                        static_cast<QWidget*>(toLabel), static_cast<QWidget*>(numbers_[kPairTo]),
                        static_cast<QWidget*>(stepLabel)})
         range->insertWidget(at++, w);
+    pairPage_->FollowInTabOrder(numbers_[kPairTo]);
     Tabs1->addTab(pairPage_, Ru("Главная пара"));
     connect(Tabs1, &QTabWidget::currentChanged, this, [this] { TabChanged(); });
 

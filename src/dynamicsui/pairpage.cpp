@@ -108,6 +108,12 @@ PairPage::~PairPage() {
     delete ChartPara;
 }
 
+void PairPage::FollowInTabOrder(QWidget* last) {
+    // Each goes right after `last`: the button first, so that the table comes before it.
+    QWidget::setTabOrder(last, AddPairButton);
+    QWidget::setTabOrder(last, Grid2);
+}
+
 const PairSweep* PairPage::ShownSweep(int set) const {
     return shown_.Sweeps()[static_cast<std::size_t>(set - 1)];
 }

@@ -59,6 +59,9 @@ class PairPage : public QWidget {
 
     // The row above the chart, where the window puts the range's fields.
     QHBoxLayout* RangeRow() const { return rangeRow_; }
+    // Tab goes from `last` (the range's last field) on to the table and its button: the page
+    // is walked as it reads, though the fields came to it after its own controls.
+    void FollowInTabOrder(QWidget* last);
 
     // The sets as the window last drove them, and the run's range of pairs.
     void SetSets(const DynamicsSets& sets, double from, double to);

@@ -236,6 +236,26 @@ TEST_F(PairPageTest, AddingABestPairChoosesItInItsSetAndTheCatalogHoldsItOnce) {
     EXPECT_EQ(messages_.shown.size(), 1u);
 }
 
+// Tab walks the tab as it reads, from the range above the chart down to the table and its
+// button, and then on to the window's commands.
+TEST_F(PairPageTest, TabWalksTheTabFromTheRangeDownToTheButton) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenPairs(f);
+    ASSERT_TRUE(d);
+    ShowPairs(d);
+    ASSERT_TRUE(Swept());
+    Choose(1, "Лучшая для максимальной скорости");
+    ASSERT_TRUE(add_->isEnabled());
+    d.Tabs1->tabBar()->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(walked.join(' ').toStdString(),
+              "PairFromEdit PairToEdit Grid2 AddPairButton CopyButton1");
+}
+
 TEST_F(PairPageTest, LeavingTheTabStopsTheSweepAndComingBackStartsIt) {
     Form1 f = OpenExample();
     RazgonForm d = OpenHeld(f);
