@@ -292,7 +292,21 @@ void PairPage::FitTable() {
         int& w = wide[static_cast<std::size_t>(c)];
         if (caption) w = std::max(w, bold.horizontalAdvance(caption->text()) + pad);
     }
+    // The note's column holds its caption at least: a note cut for the figures' captions keeps
+    // its whole text in its tooltip.
+    const QTableWidgetItem* noteCaption = Grid2->item(0, kPairColumns - 1);
+    const int leastNote = noteCaption ? bold.horizontalAdvance(noteCaption->text()) + pad : 0;
+    // A figure's caption wraps between its words: its column holds the longest of them, which
+    // it would otherwise cut ("Максималь…").
     const int least = plain.averageCharWidth() * kLeastFigureColumn;
+    for (int c = 2; c < kPairColumns - 1; ++c) {
+        int& w = wide[static_cast<std::size_t>(c)];
+        w = least;
+        if (const QTableWidgetItem* caption = Grid2->item(0, c)) {
+            for (const QString& word : caption->text().split(QLatin1Char(' ')))
+                w = std::max(w, bold.horizontalAdvance(word) + pad);
+        }
+    }
     const int frame = 2 * Grid2->frameWidth();
     const int scroll = Grid2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid2);
     const int line = Grid2->verticalHeader()->defaultSectionSize();
@@ -304,21 +318,29 @@ void PairPage::FitTable() {
     int used = 0;
     for (const bool scrolls : {false, true}) {
         const int room = Grid2->width() - frame - (scrolls ? scroll : 0);
-        const int figure =
-            std::clamp((room - wide[0] - wide[1] - wide[kPairColumns - 1]) / (kPairColumns - 3),
-                       least, 3 * least);
-        // The note takes what the figures leave.
-        const int note = std::max(wide[kPairColumns - 1],
-                                  room - wide[0] - wide[1] - (kPairColumns - 3) * figure);
-        used = 0;
-        for (int c = 0; c < kPairColumns; ++c) {
-            const bool figures = c >= 2 && c < kPairColumns - 1;
-            const int w = figures                 ? figure
-                          : c == kPairColumns - 1 ? note
-                                                  : wide[static_cast<std::size_t>(c)];
-            Grid2->setColumnWidth(c, w);
-            used += w;
+        // The figures share what the other columns leave alike; one whose caption needs more
+        // than its share takes that, and the others share the rest.
+        const int spare = room - wide[0] - wide[1] - wide[kPairColumns - 1];
+        int share = spare / (kPairColumns - 3), taken = 0, sharing = kPairColumns - 3;
+        for (int c = 2; c < kPairColumns - 1; ++c) {
+            if (wide[static_cast<std::size_t>(c)] > share) {
+                taken += wide[static_cast<std::size_t>(c)];
+                --sharing;
+            }
         }
+        if (sharing > 0) share = std::min((spare - taken) / sharing, 3 * least);
+        int figures = 0;
+        for (int c = 2; c < kPairColumns - 1; ++c) {
+            const int w = std::max(wide[static_cast<std::size_t>(c)], share);
+            Grid2->setColumnWidth(c, w);
+            figures += w;
+        }
+        // The note takes what the figures leave.
+        const int note = std::max(leastNote, room - wide[0] - wide[1] - figures);
+        Grid2->setColumnWidth(0, wide[0]);
+        Grid2->setColumnWidth(1, wide[1]);
+        Grid2->setColumnWidth(kPairColumns - 1, note);
+        used = wide[0] + wide[1] + figures + note;
         // The captions wrap; every other row takes one line.
         for (int r = 0; r < Grid2->rowCount(); ++r) Grid2->setRowHeight(r, line);
         if (Grid2->rowCount() > 0) {

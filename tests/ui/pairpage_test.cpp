@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <chrono>
 #include <condition_variable>
@@ -234,6 +235,24 @@ TEST_F(PairPageTest, AddingABestPairChoosesItInItsSetAndTheCatalogHoldsItOnce) {
     EXPECT_TRUE(heldOnce());
     EXPECT_EQ(f.ComboBox5->currentText(), text);
     EXPECT_EQ(messages_.shown.size(), 1u);
+}
+
+// The captions wrap between their words and cut none, at the window's first (and least) width.
+TEST_F(PairPageTest, EveryCaptionWordFitsItsColumn) {
+    Form1 f = OpenExample();
+    RazgonForm d = OpenPairs(f);
+    ASSERT_TRUE(d);
+    ShowPairs(d);
+    ASSERT_TRUE(Swept());
+    QFont bold = grid_->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int margins = 2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    for (int c = 1; c < grid_->columnCount(); ++c) {
+        for (const QString& word : grid_->item(0, c)->text().split(' '))
+            EXPECT_LE(metrics.horizontalAdvance(word) + margins, grid_->columnWidth(c))
+                << word.toStdString();
+    }
 }
 
 // Tab walks the tab as it reads, from the range above the chart down to the table and its
