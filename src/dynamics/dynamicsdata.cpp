@@ -87,6 +87,10 @@ std::optional<FieldProblem> Rename(DynamicsData& data, std::size_t index, std::s
     auto& record = list.at(index);
     if (record.Name == name) return std::nullopt;
     if (auto p = NameProblem(name)) return p;
+    // A name typed as blanks alone reads as no name at all in every list that shows it.
+    if (name.find_first_not_of(" \t") == std::string_view::npos) {
+        return FieldProblem{"name", "имя пустое"};
+    }
     if (auto other = IndexOf<List>(data, name)) {
         return FieldProblem{"name", "имя «" + std::string(name) + "» уже есть у другого " +
                                         (List::kCar ? "автомобиля" : "двигателя")};

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
@@ -26,6 +27,8 @@ constexpr std::string_view kFormat = "Kelm dynamics";
 constexpr std::size_t kMaxDepth = 64;
 
 constexpr int kNumberOverflow = 406;  // the library's error number for 1e400
+// Beyond this many such numbers the file is no longer read past the last one.
+constexpr int kMaxHugeNumbers = 100;
 
 // What tells an object or array apart once the document is built (the container it holds
 // on the heap); nothing for a plain value.
@@ -574,10 +577,29 @@ class Writer {
 
 DynamicsRead ReadDynamicsText(std::string_view text) {
     DynamicsRead out;
-    Builder b;
-    const Json root = Parse(text, b);
-    if (b.stopped) out.Problems.push_back(SyntaxProblem(text, b));
-    Reader(b, out).Document(root);
+    // A number beyond a double's range (1e400) stops the library's parse.  It is said, and
+    // read again as a null in its place, so that only the record holding it is left out and
+    // the records after it are read.
+    std::string patched;
+    std::string_view current = text;
+    auto b = std::make_unique<Builder>();
+    Json root = Parse(current, *b);
+    for (int i = 0; b->stopped && !b->hugeNumber.empty() && i < kMaxHugeNumbers; ++i) {
+        const std::size_t number = current.rfind(b->hugeNumber, b->errorAt);
+        if (number == std::string_view::npos || b->hugeNumber.size() < 4) break;
+        out.Problems.push_back(PlaceText(current, number) + ": число " + b->hugeNumber +
+                               " слишком велико");
+        if (patched.empty()) patched = text;
+        // Padded to the number's length, so that every later place in a message is the file's.
+        std::string null = "null";
+        null.resize(b->hugeNumber.size(), ' ');
+        patched.replace(number, null.size(), null);
+        current = patched;
+        b = std::make_unique<Builder>();
+        root = Parse(current, *b);
+    }
+    if (b->stopped) out.Problems.push_back(SyntaxProblem(current, *b));
+    Reader(*b, out).Document(root);
     return out;
 }
 

@@ -146,7 +146,11 @@ TEST(DynamicsEditing, RenameKeepsNamesUniqueAndTheRunFollows) {
     ASSERT_TRUE(taken);
     EXPECT_EQ(taken->Text, "имя «1,6 л 80 л.с.» уже есть у другого двигателя");
     EXPECT_EQ(d.Engines[1].Name, "Новый двигатель (2)");
-    EXPECT_EQ(RenameCar(d, 1, "")->Text, "имя пустое");
+    for (const char* blank : {"", " ", "  \t "}) {
+        const auto refused = RenameCar(d, 1, blank);
+        ASSERT_TRUE(refused) << '"' << blank << '"';
+        EXPECT_EQ(refused->Text, "имя пустое");
+    }
 
     // Names compare byte for byte: a different case or a trailing blank is another name.
     EXPECT_FALSE(RenameEngine(d, 1, "1,6 Л 80 л.с."));
