@@ -237,8 +237,10 @@ TEST_F(PairPageTest, AddingABestPairChoosesItInItsSetAndTheCatalogHoldsItOnce) {
     EXPECT_EQ(messages_.shown.size(), 1u);
 }
 
-// The captions wrap between their words and cut none, at the window's first (and least) width.
-TEST_F(PairPageTest, EveryCaptionWordFitsItsColumn) {
+// The tab as it reads: the captions wrap between their words and cut none at the window's
+// first (and least) width, and Tab walks it from the range above the chart down to the table
+// and its button, then on to the window's commands.
+TEST_F(PairPageTest, CaptionsAreWholeAndTabWalksTheTabTopToBottom) {
     Form1 f = OpenExample();
     RazgonForm d = OpenPairs(f);
     ASSERT_TRUE(d);
@@ -253,16 +255,7 @@ TEST_F(PairPageTest, EveryCaptionWordFitsItsColumn) {
             EXPECT_LE(metrics.horizontalAdvance(word) + margins, grid_->columnWidth(c))
                 << word.toStdString();
     }
-}
 
-// Tab walks the tab as it reads, from the range above the chart down to the table and its
-// button, and then on to the window's commands.
-TEST_F(PairPageTest, TabWalksTheTabFromTheRangeDownToTheButton) {
-    Form1 f = OpenExample();
-    RazgonForm d = OpenPairs(f);
-    ASSERT_TRUE(d);
-    ShowPairs(d);
-    ASSERT_TRUE(Swept());
     Choose(1, "Лучшая для максимальной скорости");
     ASSERT_TRUE(add_->isEnabled());
     d.Tabs1->tabBar()->setFocus();
