@@ -26,6 +26,9 @@ constexpr double kHeadroom = 1.3;
 // a band for the legend, the best top speed's label and the own pairs' captions, which hides
 // no curve.
 constexpr double kPairBand = 1.0;
+// And this share below the lowest, so that the best figure's curve and label stand clear of
+// the axis rather than on it.
+constexpr double kPairFoot = 0.1;
 
 bool HasFigures(const DynamicsSet& s) { return s.result && s.result->computable; }
 
@@ -182,9 +185,6 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
     constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     const auto y = [](const std::optional<double>& v) { return v ? *v : kNone; };
     bool any = false;
-    // Each axis's span of the curves, for the band above them (kPairBand).
-    double somePair = kNone;
-    std::array<double, 2> lowest{kNone, kNone}, highest{kNone, kNone};  // left, right
     for (const DynamicsSet& s : sets) {
         if (!HasFigures(s) || !s.input) continue;
         any = true;
@@ -214,13 +214,6 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                 curve.points.reserve(sweep->points.size());
                 for (const PairSweepPoint& p : sweep->points) {
                     curve.points.push_back({p.pair, y(p.*c.figure)});
-                    if (const std::optional<double>& v = p.*c.figure) {
-                        const std::size_t axis = c.axis == ValueAxis::Right;
-                        somePair = p.pair;
-                        lowest[axis] = std::isnan(lowest[axis]) ? *v : std::min(lowest[axis], *v);
-                        highest[axis] =
-                            std::isnan(highest[axis]) ? *v : std::max(highest[axis], *v);
-                    }
                 }
                 plot.series.push_back(std::move(curve));
                 if (c.best) {
@@ -253,12 +246,26 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                                 .line = LineStyle::Solid,
                                 .caption = name + ": " + FloatToStr(own)});
     }
+    // Each axis's span of what is drawn, for the band above it (kPairBand) and the foot below.
+    double somePair = kNone;
+    std::array<double, 2> lowest{kNone, kNone}, highest{kNone, kNone};  // left, right
+    for (const PlotSeries& series : plot.series) {
+        const std::size_t axis = series.axis == ValueAxis::Right;
+        for (const ChartPoint& p : series.points) {
+            if (std::isnan(p.y)) continue;
+            somePair = p.x;
+            lowest[axis] = std::isnan(lowest[axis]) ? p.y : std::min(lowest[axis], p.y);
+            highest[axis] = std::isnan(highest[axis]) ? p.y : std::max(highest[axis], p.y);
+        }
+    }
     for (std::size_t axis = 0; axis < 2; ++axis) {
         if (std::isnan(highest[axis])) continue;
-        const double band = kPairBand * std::max(highest[axis] - lowest[axis], 1.0);
-        plot.series.push_back({.line = LineStyle::None,
-                               .axis = axis ? ValueAxis::Right : ValueAxis::Left,
-                               .points = {{somePair, highest[axis] + band}}});
+        const double span = std::max(highest[axis] - lowest[axis], 1.0);
+        plot.series.push_back(
+            {.line = LineStyle::None,
+             .axis = axis ? ValueAxis::Right : ValueAxis::Left,
+             .points = {{somePair, highest[axis] + kPairBand * span},
+                        {somePair, std::max(0.0, lowest[axis] - kPairFoot * span)}}});
     }
     if (any) {
         plot.legend.push_back(StyleEntry(LineStyle::Solid, kSetWidth, 0, "0–100 км/ч, с"));

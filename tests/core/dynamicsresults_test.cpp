@@ -9,6 +9,7 @@
 #include "acceleration_examples.h"
 #include "base/cp1251.h"
 #include "base/numtext.h"
+#include "chart/chartlayout.h"
 #include "chart/geartable.h"
 #include "dynamics/dynamicsplots.h"
 
@@ -431,6 +432,15 @@ TEST_F(DynamicsResultsTest, PairPlotLeavesGapsAndMarksTheOwnAndBestPairs) {
     ASSERT_EQ(best->points.size(), 1u);
     EXPECT_EQ(best->points[0].x, 6.5);
     EXPECT_EQ(best->labels, (std::vector<std::vector<std::string>>{{"6,50"}}));
+
+    // No curve lies on its axis's floor, where the frame would hide it.
+    const AxisRanges ranges = AutomaticRanges(plot);
+    for (const PlotSeries& s : plot.series) {
+        for (const ChartPoint& p : s.points) {
+            if (std::isnan(p.y) || s.name.empty()) continue;
+            EXPECT_GT(p.y, plot.OnRight(s) ? ranges.y2Min : ranges.yMin) << s.name;
+        }
+    }
 
     // Both sets' own pairs are marked; set 2 has no curves while its sweep is not made.
     ASSERT_EQ(plot.markers.size(), 2u);
