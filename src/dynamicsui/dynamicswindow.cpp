@@ -1,6 +1,7 @@
 #include "dynamicsui/dynamicswindow.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -30,6 +31,7 @@
 #include "dynamicsui/curveedit.h"
 #include "dynamicsui/dynamicseditor.h"
 #include "dynamicsui/pairpage.h"
+#include "dynamicsui/tableplace.h"
 #include "widgets/coreedge.h"
 #include "widgets/decimalspin.h"
 #include "widgets/listorder.h"
@@ -48,11 +50,13 @@ constexpr int kFirstHeight = 960;
 constexpr int kWideWidth = 1240;
 // Left on the screen for the window's frame and title.
 constexpr int kFrameRoom = 48;
-// The table stands below the charts where they keep this much of the height beside it (and
-// two fifths at least); beside them otherwise.
-constexpr int kLeastChartHeight = 300;
+// The table stands below the charts where they keep this much of the height above it (and
+// two fifths at least), as high as its rows; beside them otherwise.
+constexpr TablePlace::Limits kTableLimits{300, 1.0};
 // The caption of the message that refuses a typed value, as the editor's.
 const char* const kRefusedCaption = "Недопустимое значение";
+// Between the run's choices on their line, beside the layout's own spacing.
+constexpr int kRunGap = 12;
 // A set's column is never narrower than this many average characters.
 constexpr int kLeastSetColumn = 14;
 
@@ -203,6 +207,7 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     split_->setStretchFactor(0, 1);
     split_->setStretchFactor(1, 0);
     column->addWidget(split_, 1);
+    tablePlace_ = std::make_unique<TablePlace>(split_, Grid1, kTableLimits);
 
     BuildActions();
     FillChoices();
@@ -327,18 +332,33 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
     LaunchEdit = numbers_[0];
     ShiftTimeEdit = numbers_[1];
 
-    auto* run = new QHBoxLayout;
-    run->addWidget(Caption("Переключение", ShiftBox));
-    run->addWidget(ShiftBox);
+    // The run's choices on one line, or where the window is narrower than that, on two: the
+    // shift rule over the numbers (ArrangeRunRow).  The row asks for the width of its wider
+    // half only, so that the window fits a small screen.
+    RunRow = new QWidget;
+    RunRow->setObjectName(QStringLiteral("RunRow"));
+    runLines_ = new QBoxLayout(QBoxLayout::LeftToRight, RunRow);
+    runLines_->setContentsMargins(0, 0, 0, 0);
+    // Each half as wide as it asks, on either line.
+    for (QWidget*& half : runHalves_) {
+        half = new QWidget;
+        auto* row = new QHBoxLayout(half);
+        row->setContentsMargins(0, 0, 0, 0);
+        runLines_->addWidget(half, 0, Qt::AlignLeft);
+    }
+    runHalves_[0]->layout()->addWidget(Caption("Переключение", ShiftBox));
+    runHalves_[0]->layout()->addWidget(ShiftBox);
+    auto* numbers = static_cast<QHBoxLayout*>(runHalves_[1]->layout());
     for (std::size_t i = 0; i < kPairFrom; ++i) {
-        run->addSpacing(12);
+        if (i > 0) numbers->addSpacing(kRunGap);
         auto* label = new QLabel(FromUtf8(RunNumberFields()[i].Label));
         label->setBuddy(numbers_[i]);
-        run->addWidget(label);
-        run->addWidget(numbers_[i]);
+        numbers->addWidget(label);
+        numbers->addWidget(numbers_[i]);
     }
-    run->addStretch(1);
-    grid->addLayout(run, 2, 0, 1, 7);
+    runLines_->addStretch(1);
+    grid->addWidget(RunRow, 2, 0, 1, 7);
+    ArrangeRunRow();
 
     connect(ShiftBox, &QComboBox::activated, this, [this] {
         RunHandler([this] {
@@ -347,6 +367,17 @@ void DynamicsWindow::BuildControls(QGridLayout* grid) {
             SaveRun();
         });
     });
+}
+
+void DynamicsWindow::ArrangeRunRow() {
+    const auto& [shift, numbers] = runHalves_;
+    const int gap = numbers->layout()->spacing() + kRunGap;
+    RunRow->setMinimumWidth(
+        std::max(shift->minimumSizeHint().width(), numbers->minimumSizeHint().width()));
+    const bool oneLine =
+        RunRow->width() >= shift->sizeHint().width() + gap + numbers->sizeHint().width();
+    runLines_->setDirection(oneLine ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    runLines_->setSpacing(oneLine ? gap : -1);
 }
 
 void DynamicsWindow::BuildActions() {
@@ -486,31 +517,12 @@ int DynamicsWindow::TableWidth() const {
 }
 
 void DynamicsWindow::Arrange() {
-    if (!shown_ || arranging_) return;
-    const int high = 2 * Grid1->frameWidth() + Grid1->verticalHeader()->length();
-    const int handle = split_->handleWidth();
-    const int room = split_->height();
-    const bool below = room - high - handle >= std::max(kLeastChartHeight, room * 2 / 5);
-    const Qt::Orientation wanted = below ? Qt::Vertical : Qt::Horizontal;
-    // The same shape as last placed: the user's division stays.
-    if (wanted == split_->orientation() && high == placedHigh_) return;
-    arranging_ = true;
-    placedHigh_ = high;
-    split_->setOrientation(wanted);
-    if (below) {
-        Grid1->setMaximumHeight(high);
-        split_->setSizes({room - high - handle, high});
-    } else {
-        Grid1->setMaximumHeight(QWIDGETSIZE_MAX);
-        const int wide = std::min(TableWidth(), split_->width() * 9 / 20);
-        split_->setSizes({split_->width() - wide - handle, wide});
-    }
-    arranging_ = false;
+    tablePlace_->Place(2 * Grid1->frameWidth() + Grid1->verticalHeader()->length(),
+                       [this] { return TableWidth(); });
 }
 
 void DynamicsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    shown_ = true;
     FitGrid();
 }
 
@@ -654,6 +666,8 @@ bool DynamicsWindow::eventFilter(QObject* watched, QEvent* event) {
     // window's commands win, whatever has the focus.
     // The columns follow the table's width, and where it stands follows the window's size.
     if (watched == Grid1 && event->type() == QEvent::Resize) FitGrid();
+    // The run's choices go onto two lines, or back onto one, as the window's width asks.
+    if (watched == RunRow && event->type() == QEvent::Resize) ArrangeRunRow();
     // A drop-down's text for no choice fills the room the drop-down has.
     if (auto* list = qobject_cast<QComboBox*>(watched);
         list && event->type() == QEvent::Resize && list->property(kNoChoiceProperty).isValid())

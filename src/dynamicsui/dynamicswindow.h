@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "dynamics/dynamicsresults.h"
 
 class QAction;
+class QBoxLayout;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -24,6 +26,7 @@ namespace kelm {
 class ChartPanel;
 class DecimalSpin;
 class PairPage;
+class TablePlace;
 
 // "Динамика разгона": both comparison sets of the main window driven from rest with an
 // engine and a car each, as charts and a table of results.  Not modal; the main window keeps
@@ -94,6 +97,8 @@ class DynamicsWindow : public QWidget {
 
     void BuildControls(QGridLayout* grid);
     void BuildActions();
+    // The run's choices on one line where the window is wide enough for it, on two otherwise.
+    void ArrangeRunRow();
     // Items of the engine and car drop-downs from the data, each showing its set's choice.
     void FillChoices();
     void ShowChoices();
@@ -105,8 +110,7 @@ class DynamicsWindow : public QWidget {
     // The set columns share the width the captions leave; the headings and names wrap.
     void FitGrid();
     // The table below the charts, as high as its rows, where the window is high enough for
-    // both; at their right otherwise.  Placed anew when the table changes its height or the
-    // window its shape; the user's division stays meanwhile.
+    // both; at their right otherwise (TablePlace).
     void Arrange();
     int TableWidth() const;  // as wide as the table wants to be beside the charts
     void NextTab(int step);
@@ -136,6 +140,9 @@ class DynamicsWindow : public QWidget {
 
     std::array<SetControls, 2> set_;
     QComboBox* ShiftBox;
+    QWidget* RunRow;  // the shift rule, the launch speed and the shift time
+    QBoxLayout* runLines_;
+    std::array<QWidget*, 2> runHalves_{};  // the shift rule; the numbers
     // Launch speed, shift time, the range of pairs (on the pair tab).
     static constexpr std::size_t kRunNumbers = 4;
     static constexpr std::size_t kPairFrom = 2, kPairTo = 3;
@@ -152,9 +159,7 @@ class DynamicsWindow : public QWidget {
     QToolButton* SaveButton1;
     QToolButton* PrintButton1;
     std::vector<QAction*> keys_;  // the window's own keys, which no control may take
-    bool shown_ = false;          // shown once: the splitter has its height
-    bool arranging_ = false;
-    int placedHigh_ = -1;  // the table's height when last placed
+    std::unique_ptr<TablePlace> tablePlace_;
     bool saving_ = false;  // SaveRun is writing the file, or saying why it could not
 };
 

@@ -21,6 +21,7 @@
 #include "chart/chartpanel.h"
 #include "chart/geartable.h"
 #include "dynamics/dynamicsplots.h"
+#include "dynamicsui/tableplace.h"
 #include "widgets/coreedge.h"
 #include "widgets/tableclipboard.h"
 #include "widgets/tableitem.h"
@@ -33,9 +34,10 @@ QString Ru(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // How often the progress bar looks at the thread's count.
 constexpr int kTickMs = 100;
-// The table is given at most this share of the height the chart and it share; it scrolls
-// beyond, and the user may move the division.
-constexpr double kMostTableShare = 0.45;
+// Below the chart, the table is given at most this share of the height the chart and it
+// share (it scrolls beyond, and the user may move the division) where the chart keeps this
+// much above it; on a lower screen it stands beside the chart.
+constexpr TablePlace::Limits kTableLimits{240, 0.45};
 // The columns of figures are never narrower than this many average characters, nor wider
 // than three times that.
 constexpr int kLeastFigureColumn = 10;
@@ -84,6 +86,7 @@ PairPage::PairPage(Catalog& catalog, QWidget* parent)
     connect(Grid2, &QTableWidget::itemSelectionChanged, this, [this] { ShowSelection(); });
     Grid2->installEventFilter(this);
     split_->installEventFilter(this);
+    tablePlace_ = std::make_unique<TablePlace>(split_, Grid2, kTableLimits);
 
     auto* add = new QHBoxLayout;
     AddPairButton = new QPushButton(Ru("Добавить пару в каталог"));
@@ -270,7 +273,13 @@ void PairPage::FillTable(const std::vector<PairTableRow>& rows) {
 }
 
 void PairPage::FitTable() {
-    if (Grid2->columnCount() != kPairColumns || fitting_) return;
+    // Placed beside the chart or below it, the table is fitted again to its new width.
+    for (int pass = 0; pass < 3 && FitTableOnce(); ++pass) {
+    }
+}
+
+bool PairPage::FitTableOnce() {
+    if (Grid2->columnCount() != kPairColumns || fitting_) return false;
     fitting_ = true;
     const QFontMetrics plain = Grid2->fontMetrics();
     QFont boldFont = Grid2->font();
@@ -311,7 +320,9 @@ void PairPage::FitTable() {
     const int scroll = Grid2->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Grid2);
     const int line = Grid2->verticalHeader()->defaultSectionSize();
     const int room = split_->height() - split_->handleWidth();
-    const int most = std::max(line, static_cast<int>(room * kMostTableShare));
+    const int most = tablePlace_->Beside()
+                         ? room
+                         : std::max(line, static_cast<int>(room * kTableLimits.mostShare));
 
     // Laid out first for the whole width; where the rows then need more than the table may
     // take, again beside the scroll bar they bring.
@@ -351,15 +362,12 @@ void PairPage::FitTable() {
     }
     const bool sideways = used > Grid2->width() - frame;
     const int high = frame + Grid2->verticalHeader()->length() + (sideways ? scroll : 0);
-    Grid2->setMaximumHeight(high);
-    // Placed anew when the table changes its height or the page its own; the user's division
-    // stays meanwhile.
-    if (isVisible() && (high != placed_.first || room != placed_.second)) {
-        placed_ = {high, room};
-        const int table = std::min(high, most);
-        split_->setSizes({room - table, table});
-    }
+    // Beside the chart, the table asks for the least width of its columns.
+    int narrowest = frame + scroll + wide[0] + wide[1] + leastNote;
+    for (int c = 2; c < kPairColumns - 1; ++c) narrowest += wide[static_cast<std::size_t>(c)];
+    const bool moved = tablePlace_->Place(high, [narrowest] { return narrowest; });
     fitting_ = false;
+    return moved;
 }
 
 bool PairPage::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -26,6 +27,7 @@ class QTimer;
 namespace kelm {
 
 class ChartPanel;
+class TablePlace;
 
 // The tab "Главная пара" of the acceleration window: each set with figures driven over every
 // main pair of the run's range, a hundredth apart (a sweep), drawn over the pair, with the
@@ -121,6 +123,7 @@ class PairPage : public QWidget {
     void ShowMade();
     void FillTable(const std::vector<PairTableRow>& rows);
     void FitTable();
+    bool FitTableOnce();  // true when the table was moved
     // The button and the line beside it, for the selected row.
     void ShowSelection();
     const PairTableRow* SelectedRow() const;
@@ -149,8 +152,8 @@ class PairPage : public QWidget {
     QProgressBar* PairProgress;
     QTimer* tick_;
     QElapsedTimer since_;
+    std::unique_ptr<TablePlace> tablePlace_;  // the table below the chart, or beside it
     bool fitting_ = false;
-    std::pair<int, int> placed_{-1, -1};  // the table's height and the room, when last placed
 
     std::vector<Job> working_;  // what the thread sweeps
     struct Arrival {

@@ -203,6 +203,8 @@ TEST_F(DynamicsWindowTest, AnUnknownEngineShowsDashesAndANote) {
     Form1 f = OpenExample();
     RazgonForm d = PressCtrlD(f);
     ASSERT_TRUE(d);
+    d->resize(1000, d->height());  // wide enough for the whole note
+    QApplication::processEvents();
     EXPECT_EQ(d.EngineBox1->currentIndex(), -1);  // no choice shown, none made up
     EXPECT_EQ(d.EngineBox1->placeholderText(), Ru("«Нет такого» — нет в списке"));
     EXPECT_EQ(Cell(d.Grid1, "Двигатель", 1), Ru("«Нет такого» — нет в списке"));
@@ -256,6 +258,7 @@ TEST_F(DynamicsWindowTest, LongNamesDoNotWidenTheWindow) {
     EXPECT_EQ(d.EngineBox1->currentText().size(), 255);
     EXPECT_EQ(named.minimumSizeHint().width(), sample.minimumSizeHint().width());
 
+    named.resize(900, named.height());  // a drop-down as wide as the tail of a note
     named.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&named));
     for (const QComboBox* list : {d.CarBox2, d.EngineBox2}) {
@@ -267,6 +270,29 @@ TEST_F(DynamicsWindowTest, LongNamesDoNotWidenTheWindow) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.EngineBox2->width() > 600; }));
     EXPECT_EQ(d.EngineBox2->placeholderText(), Ru("«WWWWWWWWWWWWWW» — нет в списке"));
     EXPECT_TRUE(d.CarBox2->placeholderText().contains(QChar(0x2026)));
+}
+
+// An 800-pixel-wide screen holds the window with its frame: narrower than its run's choices on
+// one line, it puts them on two; wide, it keeps them on one.
+TEST_F(DynamicsWindowTest, TheRunsChoicesWrapSoTheWindowFitsASmallScreen) {
+    Form1 f = OpenExample();
+    RazgonForm d = PressCtrlD(f);
+    ASSERT_TRUE(d);
+    EXPECT_LE(d->minimumSizeHint().width(), 800 - 16);
+    const struct {
+        int width;
+        bool oneLine;
+    } widths[] = {{1232, true}, {900, true}, {780, false}, {d->minimumSizeHint().width(), false}};
+    for (const auto& w : widths) {
+        SCOPED_TRACE(w.width);
+        d->resize(w.width, 552);
+        QApplication::processEvents();
+        EXPECT_EQ(d->width(), w.width);
+        const int launch = d.LaunchEdit->mapTo(d.form, QPoint()).y();
+        EXPECT_EQ(launch == d.ShiftBox->mapTo(d.form, QPoint()).y(), w.oneLine);
+        EXPECT_LE(d.ShiftTimeEdit->mapTo(d.form, QPoint(d.ShiftTimeEdit->width(), 0)).x(),
+                  d->width());
+    }
 }
 
 TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {

@@ -268,6 +268,35 @@ TEST_F(PairPageTest, CaptionsAreWholeAndTabWalksTheTabTopToBottom) {
               "PairFromEdit PairToEdit Grid2 AddPairButton CopyButton1");
 }
 
+// On a low screen (1024 × 600, 800 × 600, 1920 × 1080 at twice the scale) the table stands
+// beside the chart, as high as it, rather than below it with a row or two; on a higher one below.
+TEST_F(PairPageTest, OnALowWindowTheTableStandsBesideTheChart) {
+    Form1 f = OpenExample();
+    QTest::mouseClick(f.CB2, Qt::LeftButton);  // both sets: the table at its highest
+    RazgonForm d = OpenPairs(f);
+    ASSERT_TRUE(d);
+    ShowPairs(d);
+    ASSERT_TRUE(Swept());
+    const auto* chart = d->findChild<QWidget*>(QStringLiteral("ChartPara"));
+    const struct {
+        QSize size;
+        bool beside;
+    } sizes[] = {{{976, 552}, true},
+                 {{912, 492}, true},
+                 {{752, 552}, true},
+                 {{1232, 752}, false},
+                 {{920, 960}, false}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.size.height());
+        d->resize(s.size);
+        QApplication::processEvents();
+        const int tableTop = grid_->mapTo(d.form, QPoint()).y();
+        EXPECT_EQ(tableTop == chart->mapTo(d.form, QPoint()).y(), s.beside);
+        if (s.beside) EXPECT_EQ(grid_->height(), chart->height());
+        if (!s.beside) EXPECT_GE(chart->height(), 240);
+    }
+}
+
 TEST_F(PairPageTest, LeavingTheTabStopsTheSweepAndComingBackStartsIt) {
     Form1 f = OpenExample();
     RazgonForm d = OpenHeld(f);
