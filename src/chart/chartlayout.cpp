@@ -208,6 +208,26 @@ AxisRanges AutomaticRanges(const Plot& plot) {
     return r;
 }
 
+AxisRanges AutomaticRanges(const Plot& plot, double width, double height, const TextMeasure& text) {
+    AxisRanges r = AutomaticRanges(plot);
+    if (plot.legend.empty() || (!plot.legendAbove && !plot.legendAbove2)) return r;
+    // The value axes' pixels do not depend on their ranges: one layout tells them.
+    const ChartGeometry g = LayOutChart(width, height, r, text, plot);
+    const double axis = g.y.from - g.y.to;
+    // The legend below its inset, and the label of a point just under it; the curves keep a
+    // third of the height where the chart is too low for that.
+    const double band = kLegendInset + LegendSize(plot.legend, text).second + kLabelOffset +
+                        text.LineHeight() + 2 * kLabelPadding;
+    const double clear = std::min(band, axis * 2 / 3);
+    const auto reach = [&](double min, double& max, const std::optional<double>& above) {
+        if (above && *above > min && axis > clear)
+            max = std::max(max, min + (*above - min) * axis / (axis - clear));
+    };
+    reach(r.yMin, r.yMax, plot.legendAbove);
+    if (plot.right) reach(r.y2Min, r.y2Max, plot.legendAbove2);
+    return r;
+}
+
 PixelRect PlottingArea(double width, double height) {
     return {std::round(width * 0.02), std::round(height * 0.05), width - std::round(width * 0.03),
             height - std::round(height * 0.02)};

@@ -109,6 +109,10 @@ AxisRanges AutomaticRanges(const ShiftChart& chart);
 // it reaches to zero.  The right axis stays 0 to 0 on a plot without one.
 AxisRanges AutomaticRanges(const Plot& plot);
 
+// The automatic ranges of a plot laid out in a panel of width x height: those above, each value
+// axis reaching higher where its legendAbove would stand under the legend or its band.
+AxisRanges AutomaticRanges(const Plot& plot, double width, double height, const TextMeasure& text);
+
 // The panel minus its margins: left 2 %, right 3 % of the width, top 5 %, bottom 2 % of
 // the height, each rounded to the nearest pixel.
 PixelRect PlottingArea(double width, double height);

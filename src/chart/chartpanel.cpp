@@ -101,10 +101,12 @@ struct ChartPanel::Impl {
         return shiftPlot;
     }
 
-    AxisRanges Ranges() const { return zoom ? *zoom : AutomaticRanges(CurrentPlot()); }
+    AxisRanges Ranges(double width, double height) const {
+        return zoom ? *zoom : AutomaticRanges(CurrentPlot(), width, height, measure);
+    }
 
     ChartGeometry Geometry(double width, double height) const {
-        return LayOutChart(width, height, Ranges(), measure, CurrentPlot());
+        return LayOutChart(width, height, Ranges(width, height), measure, CurrentPlot());
     }
 
     void DrawText(QPainter& p, double left, double top, std::string_view text) const {
@@ -540,7 +542,7 @@ void ChartPanel::Unzoom() {
     update();
 }
 
-AxisRanges ChartPanel::CurrentRanges() const { return d->Ranges(); }
+AxisRanges ChartPanel::CurrentRanges() const { return d->Ranges(width(), height()); }
 
 ChartGeometry ChartPanel::ScreenGeometry() const { return d->Geometry(width(), height()); }
 

@@ -114,6 +114,11 @@ struct Plot {
     std::vector<PlotMarker> markers;
     std::vector<LegendEntry> legend;  // none: no legend
     LegendPlace legendPlace = LegendPlace::Auto;
+    // The highest value of the left and of the right axis that the legend leaves clear: laid
+    // out with its automatic ranges, however low the chart, each axis reaches so far above it
+    // that the legend and a point's label stand between it and the axis' top.  None: the axes
+    // end where their points do.
+    std::optional<double> legendAbove, legendAbove2;
 
     // Whether the series is read against the right axis (a plot without one has none).
     bool OnRight(const PlotSeries& s) const { return right && s.axis == ValueAxis::Right; }

@@ -24,7 +24,7 @@ constexpr double kTraceSpacing = 0.2;  // s
 constexpr double kHeadroom = 1.3;
 // On the pair chart, each value axis reaches this share of its curves' span above the highest:
 // a band for the legend, the best top speed's label and the own pairs' captions, which hides
-// no curve.
+// no curve (and which grows to the legend's height on a low chart, Plot::legendAbove).
 constexpr double kPairBand = 1.0;
 // And this share below the lowest, so that the best figure's curve and label stand clear of
 // the axis rather than on it.
@@ -267,6 +267,9 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
              .points = {{somePair, highest[axis] + kPairBand * span},
                         {somePair, std::max(0.0, lowest[axis] - kPairFoot * span)}}});
     }
+    // On a low chart the band grows to hold the legend: the curves stay below it.
+    if (!std::isnan(highest[0])) plot.legendAbove = highest[0];
+    if (!std::isnan(highest[1])) plot.legendAbove2 = highest[1];
     if (any) {
         plot.legend.push_back(StyleEntry(LineStyle::Solid, kSetWidth, 0, "0–100 км/ч, с"));
         plot.legend.push_back(StyleEntry(LineStyle::Dashed, kSetWidth, 0, "400 м, с"));

@@ -11,6 +11,7 @@
 #include "base/numtext.h"
 #include "chart/chartlayout.h"
 #include "chart/geartable.h"
+#include "core/fixed_measure.h"
 #include "dynamics/dynamicsplots.h"
 
 namespace kelm {
@@ -455,6 +456,35 @@ TEST_F(DynamicsResultsTest, PairPlotLeavesGapsAndMarksTheOwnAndBestPairs) {
     EXPECT_TRUE(empty.series.empty() && empty.legend.empty());
     EXPECT_EQ(empty.x.emptyMin, 2.5);
     EXPECT_EQ(empty.x.emptyMax, 6.0);
+}
+
+// On a low chart the band above the curves grows to the legend's height: the legend, wherever
+// it goes, covers no point of a curve.  A high chart keeps the band it had.
+TEST_F(DynamicsResultsTest, ThePairLegendCoversNoCurveOnALowChart) {
+    const DynamicsSets sets = Drive(ExampleA(), ExampleB());
+    const PairSweep a = *SweepMainPairs(*sets[0].input, 2.5, 6.0);
+    const PairSweep b = *SweepMainPairs(*sets[1].input, 2.5, 6.0);
+    const Plot plot = PairPlot(sets, {&a, &b}, 2.5, 6.0);
+    const testing::FixedMeasure text;
+    const struct { double width, height; } sizes[] = {{500, 200}, {400, 280}, {700, 340}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.height);
+        const ChartGeometry g =
+            LayOutChart(size.width, size.height,
+                        AutomaticRanges(plot, size.width, size.height, text), text, plot);
+        ASSERT_TRUE(g.legend);
+        for (const PlotSeries& s : plot.series) {
+            const AxisScale& y = plot.OnRight(s) ? g.y2 : g.y;
+            for (const ChartPoint& p : s.points) {
+                const double px = g.x.ToPixel(p.x), py = y.ToPixel(p.y);
+                if (s.name.empty() || std::isnan(p.y)) continue;
+                EXPECT_FALSE(px >= g.legend->left && px <= g.legend->right && py >= g.legend->top &&
+                             py <= g.legend->bottom)
+                    << s.name << " at " << p.x;
+            }
+        }
+    }
+    EXPECT_EQ(AutomaticRanges(plot, 1200, 700, text), AutomaticRanges(plot));
 }
 
 TEST(TableText, CellsKeepTheirPlaceInBothForms) {
