@@ -199,8 +199,11 @@ CurveRead ReadCurveText(std::string_view text) {
         const auto cell = [&cells](std::size_t i) {
             return i < cells.size() ? ReadTypedNumber(cells[i]) : std::nullopt;
         };
-        const auto rpm = cells.size() >= 2 ? cell(0) : std::nullopt;
-        const auto torque = cells.size() >= 2 ? cell(1) : std::nullopt;
+        std::optional<double> rpm, torque;
+        if (cells.size() >= 2) {
+            rpm = cell(0);
+            torque = cell(1);
+        }
         // Captions, not numbers; a first line with one number in its place is a point with a
         // mistake, which must not go unseen.
         const bool header = first && !cell(0) && !cell(1);

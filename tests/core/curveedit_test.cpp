@@ -205,7 +205,9 @@ TEST_F(CommaTest, ASpeedIsRefusedOutOfRangeOrTwiceAndOtherwiseFindsItsPlace) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.row) + " → " + std::to_string(c.rpm));
         EXPECT_EQ(SpeedProblem(kThree, c.row, c.rpm), c.problem);
-        if (!c.problem) EXPECT_EQ(SortedPlace(kThree, c.row, c.rpm), c.place);
+        if (!c.problem) {
+            EXPECT_EQ(SortedPlace(kThree, c.row, c.rpm), c.place);
+        }
     }
     EXPECT_EQ(TorqueProblem(-1), "-1 — вне пределов от 0 до 100000");
     EXPECT_EQ(TorqueProblem(0), std::nullopt);

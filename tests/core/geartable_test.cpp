@@ -174,7 +174,9 @@ TEST_F(GearTableTest, SetsWithoutNumbersSayWhyInOneLine) {
         // The note is the block's heading: one line, one cell, on the clipboard too.
         const std::string tsv = GearTableTsv(table_);
         for (const GearTableBlock& b : table_.blocks) {
-            if (!b.note.empty()) EXPECT_NE(tsv.find("\r\n" + b.note + "\r\n"), std::string::npos);
+            if (!b.note.empty()) {
+                EXPECT_NE(tsv.find("\r\n" + b.note + "\r\n"), std::string::npos);
+            }
         }
     }
     // What the series kept before the error of the last case stands.
