@@ -130,6 +130,17 @@ void BuildComparisonSet(int set, std::int32_t maxRpm, const ComparisonSet& input
     AddShiftPoints(set, maxRpm, out.gears, chart);
 }
 
+ChartGears UnbuiltGears(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2) {
+    ChartGears gears;
+    gears.maxRpm = maxRpm;
+    const ComparisonSet* inputs[] = {&set1, &set2};
+    for (std::size_t i = 0; i < gears.sets.size(); ++i) {
+        gears.sets[i] = SetGears{
+            inputs[i]->shown ? SetOutcome::NotBuilt : SetOutcome::Hidden, *inputs[i], 0, {}};
+    }
+    return gears;
+}
+
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
             Catalog& catalog, ShiftChart& chart, ChartGears* gears) {
     for (Series& s : chart) s.Clear();
@@ -139,12 +150,7 @@ void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet&
         return;
     }
     // Every outcome is known before a set is built: an error in set 1 leaves set 2 not built.
-    gears->maxRpm = maxRpm;
-    const ComparisonSet* inputs[] = {&set1, &set2};
-    for (std::size_t i = 0; i < gears->sets.size(); ++i) {
-        gears->sets[i] = SetGears{
-            inputs[i]->shown ? SetOutcome::NotBuilt : SetOutcome::Hidden, *inputs[i], 0, {}};
-    }
+    *gears = UnbuiltGears(maxRpm, set1, set2);
     for (std::size_t i = 0; i < gears->sets.size(); ++i) {
         SetGears& s = gears->sets[i];
         if (s.input.shown)

@@ -69,6 +69,9 @@ struct ChartGears {
     std::array<SetGears, 2> sets;
 };
 
+// The two sets as a run of Grafic starts them: each hidden or not built yet, nothing computed.
+ChartGears UnbuiltGears(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2);
+
 // Drives the gearbox through its gears up to maxRpm.  Multiplications and divisions run
 // in extended precision; the total ratio, the shift speed and the after-shift engine speed
 // are stored as doubles.  A floating-point error (FloatDivByZeroError, FloatInvalidOpError,

@@ -188,6 +188,10 @@ TForm1::TForm1(std::string catalogPath, std::string settingsPath, QWidget* paren
     ConnectHandlers();
     ComboBox2->setFocus();  // the first in the keyboard order has the focus at the start
     WatchControls();
+    // The gear table and the acceleration window show the sets as the panel has them also
+    // where start-up never draws (a catalog that fails to load): shown or hidden, in their
+    // colours, not built.
+    gears_ = UnbuiltGears(SE1->Value(), ChosenSet(1), ChosenSet(2));
 
     FormCreate();
 }
@@ -423,21 +427,24 @@ void TForm1::Ravnenie() {
     for (const auto& [control, left] : placed) control->move(left + inset, control->y());
 }
 
-void TForm1::Grafic() {
-    const auto set = [](QToolButton* shown, QToolButton* labels, const ColorBox* color,
-                        const QComboBox* row, const QComboBox* pair, const QComboBox* tyre) {
+ComparisonSet TForm1::ChosenSet(int set) const {
+    const auto chosen = [](QToolButton* shown, QToolButton* labels, const ColorBox* color,
+                           const QComboBox* row, const QComboBox* pair, const QComboBox* tyre) {
         return ComparisonSet{shown->isChecked(), labels->isChecked(), color->Selected(),
                              ShownText(row),     ShownText(pair),     ShownText(tyre)};
     };
+    return set == 1 ? chosen(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7)
+                    : chosen(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8);
+}
+
+void TForm1::Grafic() {
     // The gear table and the acceleration window follow every run, also one that stops at
     // an error (which the caller reports, once).
     const auto follow = qScopeGuard([this] {
         if (GearTable1 && GearTable1->isVisible()) GearTable1->SetGears(gears_);
         if (DynamicsForm1 && DynamicsForm1->isVisible()) DynamicsForm1->SetGears(gears_);
     });
-    kelm::Grafic(SE1->Value(), set(CB1, CB3, ColorBox1, ComboBox1, ComboBox4, ComboBox7),
-                 set(CB2, CB4, ColorBox2, ComboBox2, ComboBox5, ComboBox8), TheCatalog(), *chart_,
-                 &gears_);
+    kelm::Grafic(SE1->Value(), ChosenSet(1), ChosenSet(2), TheCatalog(), *chart_, &gears_);
 }
 
 void TForm1::OpenParametrs() {

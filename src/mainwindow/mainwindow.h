@@ -127,6 +127,8 @@ class TForm1 : public QMainWindow {
     // fields) and of the panel, whose resizes lay its rows out.
     void WatchControls();
     void PlaceBeside(QWidget* window) const;
+    // Set 1 or 2 as its controls on the panel choose it.
+    ComparisonSet ChosenSet(int set) const;
     void BuildPanel(QWidget* client);
     void BuildMenu();
     void ConnectHandlers();

@@ -229,6 +229,16 @@ TEST_F(MainWindow, CatalogThatFailsToLoadLeavesAUsableWindow) {
     EXPECT_EQ(f->size(), QSize(640, 480));
     for (std::size_t i = 0; i < ShiftChart::kSeriesCount; ++i)
         EXPECT_TRUE(f->Chart()[i].Points().empty());
+    // The acceleration window names the sets as the panel shows them, in their colours.
+    f.Razgon1->trigger();
+    const QWidget* razgon = f->findChild<QWidget*>(QStringLiteral("RazgonForm"));
+    ASSERT_NE(razgon, nullptr);
+    const auto* label1 = razgon->findChild<QLabel*>(QStringLiteral("SetLabel1"));
+    const auto* label2 = razgon->findChild<QLabel*>(QStringLiteral("SetLabel2"));
+    ASSERT_TRUE(label1 && label2);
+    EXPECT_EQ(label1->text(), Ru("Набор 1"));
+    EXPECT_EQ(label2->text(), Ru("Набор 2 скрыт"));
+    EXPECT_TRUE(label2->styleSheet().contains(QStringLiteral("#0000ff")));
 
     // Usable: a click draws (set 1 has only its origins) and raises nothing.
     QTest::mouseClick(f.CB2, Qt::LeftButton);
