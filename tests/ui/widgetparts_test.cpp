@@ -148,5 +148,21 @@ TEST(QtTranslations, QtsOwnTextsAreRussian) {
     EXPECT_FALSE(items.join('|').contains(QStringLiteral("Copy")));
 }
 
+// A short text under a longer caption ("Не найден файл" under "Ошибка диска!"): the box is
+// wide enough for the caption, which the window manager would otherwise cut.
+TEST(MessageBoxes, ACaptionLongerThanTheTextIsNotCut) {
+    int width = 0, caption = 0, frame = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        width = box->width();
+        caption = box->fontMetrics().horizontalAdvance(box->windowTitle());
+        frame = 8 * box->fontMetrics().height();  // a title bar's icon and three buttons
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtMessages().ShowMessage("Не найден файл", "Ошибка диска!", MessageIcon::None);
+    EXPECT_GE(width, caption + frame);
+}
+
 }  // namespace
 }  // namespace kelm
