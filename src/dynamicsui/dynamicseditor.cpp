@@ -92,6 +92,9 @@ QPushButton* MakeButton(const char* name, const char* caption, const char* hint,
     return button;
 }
 
+// How hints and messages name a record's name field.
+std::string NameCaption(bool car) { return car ? "Название автомобиля" : "Название двигателя"; }
+
 QListWidgetItem* NameItem(const std::string& name) {
     auto* item = new QListWidgetItem(FromUtf8(name));
     item->setToolTip(FromUtf8(name));  // the list cuts a long name with "…"
@@ -119,8 +122,8 @@ DynamicsEditor::DynamicsEditor(DynamicsData& data, std::string path, QWidget* pa
 
     Tabs = new QTabWidget(this);
     Tabs->setObjectName(QStringLiteral("PageControl1"));
-    Tabs->addTab(BuildPage(engines_, BuildEngineRecord()), QStringLiteral("Двигатели"));
-    Tabs->addTab(BuildPage(cars_, BuildCarRecord()), QStringLiteral("Автомобили"));
+    Tabs->addTab(BuildPage(engines_), QStringLiteral("Двигатели"));
+    Tabs->addTab(BuildPage(cars_), QStringLiteral("Автомобили"));
     Tabs->widget(0)->setObjectName(QStringLiteral("EnginesPage"));
     Tabs->widget(1)->setObjectName(QStringLiteral("CarsPage"));
 
@@ -139,8 +142,8 @@ DynamicsEditor::DynamicsEditor(DynamicsData& data, std::string path, QWidget* pa
                 [this, car] { RunHandler([this, car] { CommitName(car); }); });
         // More than a name may hold, typed or pasted: the field took none of it.
         connect(name, &QLineEdit::inputRejected, this, [this, car] {
-            Refuse(std::string(car ? "Название автомобиля" : "Название двигателя") +
-                   ": не длиннее " + std::to_string(kMaxDynamicsNameLength) + " знаков");
+            Refuse(NameCaption(car) + ": не длиннее " + std::to_string(kMaxDynamicsNameLength) +
+                   " знаков");
         });
     }
 
@@ -185,16 +188,46 @@ DynamicsEditor::~DynamicsEditor() {
     CurveChart = nullptr;
 }
 
-QWidget* DynamicsEditor::BuildPage(Page& page, QWidget* record) {
-    const char* const kind = page.car ? "Car" : "Engine";
+// The name field on top of a record's side.
+static QLineEdit* MakeNameField(QWidget* parent, QVBoxLayout* column, const QString& name,
+                                const std::string& hint) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setToolTip(FromUtf8(hint));
+    field->setValidator(new NameLengthValidator(field));
+    auto* label = new QLabel(QStringLiteral("&Название:"), parent);
+    label->setBuddy(field);
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(field, 1);
+    column->addLayout(row);
+    return field;
+}
+
+QWidget* DynamicsEditor::BuildPage(Page& page) {
+    const bool car = page.car;
+    const char* const kind = car ? "Car" : "Engine";
     const auto name = [kind](const char* what) {
         return QString::fromLatin1(kind) + QString::fromLatin1(what);
     };
+    // The record's side: its name on top, then the curve or the car's numbers.
+    auto* record = new QWidget;
+    record->setObjectName(name("Record"));
+    page.Record = record;
+    auto* column = new QVBoxLayout(record);
+    column->setContentsMargins(0, 0, 0, 0);
+    page.Name = MakeNameField(record, column, name("Name"),
+                              NameCaption(car) + ", не длиннее 255 знаков, своё у каждого");
+    if (car)
+        BuildCarRecord(column);
+    else
+        BuildEngineRecord(column);
+    record->installEventFilter(this);
+
     auto* widget = new QWidget;
     page.List = new QListWidget;
     page.List->setObjectName(name("List"));
-    page.List->setToolTip(page.car
-                              ? QStringLiteral("Автомобили в том порядке, в каком их хранит файл")
+    page.List->setToolTip(car ? QStringLiteral("Автомобили в том порядке, в каком их хранит файл")
                               : QStringLiteral("Двигатели в том порядке, в каком их хранит файл"));
     // A long name is cut with "…" (its tooltip shows it whole); it never widens the dialog.
     page.List->setTextElideMode(Qt::ElideRight);
@@ -204,7 +237,6 @@ QWidget* DynamicsEditor::BuildPage(Page& page, QWidget* record) {
     page.List->setMinimumWidth(120);
     page.List->installEventFilter(this);
 
-    const bool car = page.car;
     page.AddButton =
         MakeButton(car ? "AddCarButton" : "AddEngineButton", "Добавить",
                    car ? "Добавить автомобиль (Insert)" : "Добавить двигатель (Insert)", AddIcon());
@@ -229,7 +261,6 @@ QWidget* DynamicsEditor::BuildPage(Page& page, QWidget* record) {
         buttons->addWidget(b);
     buttons->addStretch(1);
 
-    page.Record = record;
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName(name("Split"));
     split->setChildrenCollapsible(false);
@@ -244,30 +275,7 @@ QWidget* DynamicsEditor::BuildPage(Page& page, QWidget* record) {
     return widget;
 }
 
-// The name field on top of a record's side.
-static QLineEdit* MakeNameField(QWidget* parent, QVBoxLayout* column, const char* name,
-                                const char* hint) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setToolTip(QString::fromUtf8(hint));
-    field->setValidator(new NameLengthValidator(field));
-    auto* label = new QLabel(QStringLiteral("&Название:"), parent);
-    label->setBuddy(field);
-    auto* row = new QHBoxLayout;
-    row->addWidget(label);
-    row->addWidget(field, 1);
-    column->addLayout(row);
-    return field;
-}
-
-QWidget* DynamicsEditor::BuildEngineRecord() {
-    auto* record = new QWidget;
-    record->setObjectName(QStringLiteral("EngineRecord"));
-    auto* column = new QVBoxLayout(record);
-    column->setContentsMargins(0, 0, 0, 0);
-    engines_.Name = MakeNameField(record, column, "EngineName",
-                                  "Название двигателя, не длиннее 255 знаков, своё у каждого");
-
+void DynamicsEditor::BuildEngineRecord(QVBoxLayout* column) {
     Curve = new CurveModel(this);
     CurveGrid = new CurveTable(Curve);
     CurveGrid->setObjectName(QStringLiteral("CurveGrid"));
@@ -319,18 +327,9 @@ QWidget* DynamicsEditor::BuildEngineRecord() {
     // would take all it asks and leave the preview its least height.
     StretchCurve(Qt::Vertical);
     CurveSplit->setSizes({1, 1});
-    record->installEventFilter(this);
-    return record;
 }
 
-QWidget* DynamicsEditor::BuildCarRecord() {
-    auto* record = new QWidget;
-    record->setObjectName(QStringLiteral("CarRecord"));
-    auto* column = new QVBoxLayout(record);
-    column->setContentsMargins(0, 0, 0, 0);
-    cars_.Name = MakeNameField(record, column, "CarName",
-                               "Название автомобиля, не длиннее 255 знаков, своё у каждого");
-
+void DynamicsEditor::BuildCarRecord(QVBoxLayout* column) {
     // On a narrow screen a field goes below its caption, and the numbers scroll rather than
     // being cut.
     auto* numbers = new QWidget;
@@ -381,8 +380,6 @@ QWidget* DynamicsEditor::BuildCarRecord() {
     scroll->viewport()->setAutoFillBackground(false);  // the page's own background
     numbers->setAutoFillBackground(false);
     column->addWidget(scroll, 1);
-    record->installEventFilter(this);
-    return record;
 }
 
 std::size_t DynamicsEditor::Count(bool car) const {
@@ -528,8 +525,7 @@ bool DynamicsEditor::CommitName(bool car) {
     if (problem) {
         page.Name->setText(FromUtf8(old));
         page.Name->setCursorPosition(0);
-        Refuse(std::string(car ? "Название автомобиля" : "Название двигателя") + ": " +
-               problem->Text);
+        Refuse(NameCaption(car) + ": " + problem->Text);
         return false;
     }
     QListWidgetItem* item = page.List->item(row);

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace kelm {
 
@@ -82,9 +83,10 @@ class DynamicsEditor : public QDialog {
         QWidget* Record = nullptr;
     };
 
-    QWidget* BuildPage(Page& page, QWidget* record);
-    QWidget* BuildEngineRecord();
-    QWidget* BuildCarRecord();
+    // A page, its record's side filled by one of the two below.
+    QWidget* BuildPage(Page& page);
+    void BuildEngineRecord(QVBoxLayout* column);
+    void BuildCarRecord(QVBoxLayout* column);
     Page& PageOf(bool car) { return car ? cars_ : engines_; }
 
     // The records of a page, by position.
