@@ -42,11 +42,11 @@ constexpr NumberField<RunSettings> kRunNumberFields[] = {
     {"pair_to", "Пары до", &RunSettings::PairTo, RunSettings::kPairRange},
 };
 
+}  // namespace
+
 std::string RangeText(ValueRange range) {
     return "от " + FloatToStr(range.min) + " до " + FloatToStr(range.max);
 }
-
-}  // namespace
 
 std::optional<std::size_t> Utf8Length(std::string_view text) {
     std::size_t count = 0;

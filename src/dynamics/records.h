@@ -19,6 +19,8 @@ struct ValueRange {
     double max = 0;
     bool Contains(double v) const { return v >= min && v <= max; }  // false for NaN
 };
+// The allowed values as messages and hints give them: "от 100 до 100000".
+std::string RangeText(ValueRange range);
 
 // One point of a full-load torque curve.
 struct TorquePoint {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/messages.h"
 #include "base/numtext.h"
 
 namespace kelm {
@@ -83,8 +84,11 @@ double PowerKw(const TorquePoint& point) { return point.torque * point.rpm / kPo
 double KwToHp(double kw) { return kw / kKwPerHp; }
 
 std::string NotANumber(std::string_view typed, ValueRange range) {
-    return "«" + ShortName(typed, 40) + "» — не число, а нужно от " + FloatToStr(range.min) +
-           " до " + FloatToStr(range.max);
+    return "«" + ShortName(typed, 40) + "» — не число, а нужно " + RangeText(range);
+}
+
+void SayRefused(const std::string& text) {
+    AppMessages().ShowMessage(text + ".", "Недопустимое значение", MessageIcon::Error);
 }
 
 std::optional<double> ReadPastedNumber(std::string_view text) {

@@ -13,7 +13,7 @@
 // each point, the points it adds, the speeds it refuses, the text it copies to and reads
 // from a spreadsheet, and the preview chart.  The table keeps an engine's curve valid after
 // every edit (sorted by speed, no speed twice, 2 to 64 points), so the curve in memory may be
-// written to the file at any moment.
+// written to the file at any moment.  Also how those windows refuse a typed number.
 
 namespace kelm {
 
@@ -30,6 +30,21 @@ inline constexpr std::string_view kPowerHpCaption = "Мощность, л.с.";
 
 // What a field refuses that is not a number at all: "«abc» — не число, а нужно от 1 до 100000".
 std::string NotANumber(std::string_view typed, ValueRange range);
+
+// What a record's number field refuses, after the field's caption: `typed` where it is no
+// number (`value` none), or a number the field does not allow; nothing where it is taken.
+template <class Record>
+std::optional<std::string> FieldRefusal(const NumberField<Record>& field, std::string_view typed,
+                                        std::optional<double> value) {
+    if (!value) return std::string(field.Label) + ": " + NotANumber(typed, field.Range);
+    if (auto problem = NumberProblem(field.Key, *value, field.Range))
+        return std::string(field.Label) + ": " + problem->Text;
+    return std::nullopt;
+}
+
+// The one error box, "Недопустимое значение", in which the windows of engines, cars and
+// acceleration say why they refused a typed value.
+void SayRefused(const std::string& text);
 
 // "1 точка", "2 точки", "7 точек".
 std::string PointsText(std::size_t count);

@@ -20,8 +20,6 @@ namespace kelm {
 
 namespace {
 
-const char* const kRefusedCaption = "Недопустимое значение";
-
 // The captions on two lines, so that the columns of short numbers stay narrow.
 QString HeaderText(std::string_view caption) {
     QString text = FromUtf8(caption);
@@ -107,7 +105,7 @@ Qt::ItemFlags CurveModel::flags(const QModelIndex& index) const {
 
 void CurveModel::Refuse(const std::string& text) {
     ++refusals_;
-    AppMessages().ShowMessage(text + ".", kRefusedCaption, MessageIcon::Error);
+    SayRefused(text);
 }
 
 bool CurveModel::setData(const QModelIndex& index, const QVariant& value, int role) {

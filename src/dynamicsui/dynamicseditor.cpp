@@ -31,7 +31,6 @@ namespace kelm {
 
 namespace {
 
-const char* const kRefusedCaption = "Недопустимое значение";
 // The size the dialog opens at where the screen has room for it.
 constexpr QSize kOpeningSize(960, 620);
 // Room for the car numbers' scroll bar.
@@ -65,10 +64,6 @@ CarFieldLook LookOf(std::string_view key) {
         if (look.key == key) return look;
     }
     return {key, 3, 0.01};
-}
-
-std::string RangeText(ValueRange range) {
-    return "от " + FloatToStr(range.min) + " до " + FloatToStr(range.max);
 }
 
 // A name field takes at most kMaxDynamicsNameLength characters, typed or pasted; what would
@@ -510,7 +505,7 @@ void DynamicsEditor::DeleteClick(bool car) {
 
 void DynamicsEditor::Refuse(const std::string& text) {
     ++refusals_;
-    AppMessages().ShowMessage(text + ".", kRefusedCaption, MessageIcon::Error);
+    SayRefused(text);
 }
 
 bool DynamicsEditor::CommitName(bool car) {
@@ -539,17 +534,10 @@ bool DynamicsEditor::CommitCarField(std::size_t i) {
     DecimalSpin* spin = CarSpins[i];
     if (row < 0 || !spin->Edited()) return true;
     const auto& field = CarFields()[i];
-    const std::string label(field.Label);
     const auto value = spin->TypedValue();
-    if (!value) {
-        const std::string typed = spin->Text().toStdString();
+    if (auto refused = FieldRefusal(field, spin->Text().toStdString(), value)) {
         spin->Revert();
-        Refuse(label + ": " + NotANumber(typed, field.Range));
-        return false;
-    }
-    if (auto problem = NumberProblem(field.Key, *value, field.Range)) {
-        spin->Revert();
-        Refuse(label + ": " + problem->Text);
+        Refuse(*refused);
         return false;
     }
     data_.Cars[std::size_t(row)].*field.Member = *value;

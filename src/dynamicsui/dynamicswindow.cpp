@@ -53,8 +53,6 @@ constexpr int kFrameRoom = 48;
 // The table stands below the charts where they keep this much of the height above it (and
 // two fifths at least), as high as its rows; beside them otherwise.
 constexpr TablePlace::Limits kTableLimits{300, 1.0};
-// The caption of the message that refuses a typed value, as the editor's.
-const char* const kRefusedCaption = "Недопустимое значение";
 // Between the run's choices on their line, beside the layout's own spacing.
 constexpr int kRunGap = 12;
 // A set's column is never narrower than this many average characters.
@@ -591,22 +589,15 @@ bool DynamicsWindow::CommitNumber(std::size_t i) {
     DecimalSpin* edit = numbers_[i];
     if (!edit->Edited()) return true;
     const NumberField<RunSettings>& field = RunNumberFields()[i];
-    const std::string label(field.Label);
     const std::optional<double> typed = edit->TypedValue();
-    std::optional<std::string> refused;
-    if (!typed) {
-        refused = label + ": " + NotANumber(edit->Text().toStdString(), field.Range);
-    } else if (auto problem = NumberProblem(field.Key, *typed, field.Range)) {
-        refused = label + ": " + problem->Text;
-    }
-    if (refused) {
+    if (auto refused = FieldRefusal(field, edit->Text().toStdString(), typed)) {
         // Back to the value kept, which the sets are driven with again.
         edit->Revert();
         if (data_.Run.*field.Member != edit->Value()) {
             data_.Run.*field.Member = edit->Value();
             Refresh();
         }
-        AppMessages().ShowMessage(*refused + ".", kRefusedCaption, MessageIcon::Error);
+        SayRefused(*refused);
         return false;
     }
     edit->SetValue(*typed);
