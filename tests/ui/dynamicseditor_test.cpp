@@ -326,6 +326,7 @@ TEST_F(DynamicsEditorTest, TheCarsNumbersShowWithTheirDecimalsAndARefusedOneKeep
         } else {
             ASSERT_EQ(Shown().size(), 1u);
             EXPECT_EQ(Shown()[0], c.message);
+            EXPECT_EQ(messages_.shown[0].caption, "Недопустимое значение");
             EXPECT_TRUE(dialog->isVisible());
             EXPECT_FALSE(std::filesystem::exists(Path()));
             EXPECT_EQ(spin->Text(), spin->TextOf(c.stored));  // the stored value again
