@@ -460,16 +460,8 @@ void DynamicsWindow::FillGrid() {
     Grid1->setUpdatesEnabled(false);
     Grid1->setRowCount(static_cast<int>(rows.size()));
     Grid1->setColumnCount(columns);
-    const QFont font = Grid1->font();
-    for (int r = 0; r < Grid1->rowCount(); ++r) {
-        const TableRow& row = rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < columns; ++c) {
-            Grid1->setItem(r, c,
-                           c < static_cast<int>(row.size())
-                               ? TableItem(row[static_cast<std::size_t>(c)], font)
-                               : nullptr);
-        }
-    }
+    for (int r = 0; r < Grid1->rowCount(); ++r)
+        SetTableRow(Grid1, r, rows[static_cast<std::size_t>(r)]);
     FitGrid();
     Grid1->setUpdatesEnabled(true);
 }

@@ -250,19 +250,11 @@ void PairPage::FillTable(const std::vector<PairTableRow>& rows) {
     Grid2->clearSelection();
     Grid2->setRowCount(static_cast<int>(rows_.size()));
     Grid2->setColumnCount(kPairColumns);
-    const QFont font = Grid2->font();
     for (int r = 0; r < Grid2->rowCount(); ++r) {
         const PairTableRow& row = rows_[static_cast<std::size_t>(r)];
-        for (int c = 0; c < kPairColumns; ++c) {
-            QTableWidgetItem* item = nullptr;
-            if (c < static_cast<int>(row.cells.size())) {
-                item = TableItem(row.cells[static_cast<std::size_t>(c)], font);
-                // Only a best pair's row can be chosen: it is what the button adds.
-                if (IsBest(row.kind) && row.pair)
-                    item->setFlags(item->flags() | Qt::ItemIsSelectable);
-            }
-            Grid2->setItem(r, c, item);
-        }
+        // Only a best pair's row can be chosen: it is what the button adds.
+        SetTableRow(Grid2, r, row.cells,
+                    IsBest(row.kind) && row.pair ? Qt::ItemIsSelectable : Qt::NoItemFlags);
         if (row.cells.size() == 1) Grid2->setSpan(r, 0, 1, kPairColumns);
         if (chosen && row.set == chosen->first && row.kind == chosen->second && row.pair)
             Grid2->selectRow(r);

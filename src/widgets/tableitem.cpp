@@ -35,6 +35,18 @@ QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base) {
     return item;
 }
 
+void SetTableRow(QTableWidget* table, int row, const TableRow& cells, Qt::ItemFlags extra) {
+    const QFont font = table->font();
+    for (int c = 0; c < table->columnCount(); ++c) {
+        QTableWidgetItem* item = nullptr;
+        if (c < static_cast<int>(cells.size())) {
+            item = TableItem(cells[static_cast<std::size_t>(c)], font);
+            item->setFlags(item->flags() | extra);
+        }
+        table->setItem(row, c, item);
+    }
+}
+
 void PrepareTable(QTableWidget* table) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Its cells hold nothing to act on: Tab goes on to the next control.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Qt>
+
 #include "base/tabletext.h"
 
 class QFont;
@@ -14,6 +16,11 @@ namespace kelm {
 // not after a slash (a unit, a tyre's size), and
 // headings, notes and names keep their whole text in their tooltip, where the cell cuts it.
 QTableWidgetItem* TableItem(const TableCell& cell, const QFont& base);
+
+// Row `row` of the table as these cells show it, `extra` added to each item's flags; the
+// columns beyond the cells are left empty.
+void SetTableRow(QTableWidget* table, int row, const TableRow& cells,
+                 Qt::ItemFlags extra = Qt::NoItemFlags);
 
 // A table widget for such cells: read-only, without headers (the core's rows hold the
 // captions), its sections sized by its owner, each row a line high at first, texts wrapping.
