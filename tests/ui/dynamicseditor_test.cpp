@@ -44,10 +44,14 @@ class DynamicsEditorTest : public ::testing::Test {
     }
 
     std::string Path() const { return dir_ / "Kelm-dynamics.json"; }
-    // The sample's data again, for the next case of a table; the dialog over the old goes first.
+    // The sample's data again, with no file and no messages yet, for the next case of a table;
+    // the dialog over the old goes first.
     void Fresh() {
         dialog.reset();
         data = SampleDynamics();
+        std::filesystem::remove(Path());
+        messages_.shown.clear();
+        messages_.asked.clear();
     }
 
     void Open(DynamicsEditorPage page = DynamicsEditorPage::Engines,
@@ -73,6 +77,14 @@ class DynamicsEditorTest : public ::testing::Test {
         QStringList cells;
         for (int r = 0; r < Grid()->model()->rowCount(); ++r) cells << Cell(r, column);
         return cells;
+    }
+    // The curve's cell being edited, as the user opens it; its editor.
+    QLineEdit* EditCell(int row, int column) {
+        const QModelIndex cell = Grid()->model()->index(row, column);
+        Grid()->setFocus();
+        Grid()->setCurrentIndex(cell);
+        Grid()->edit(cell);
+        return qobject_cast<QLineEdit*>(QApplication::focusWidget());
     }
     QStringList ListItems(const char* list) {
         QStringList items;
@@ -113,7 +125,6 @@ TEST_F(DynamicsEditorTest, PastedSpreadsheetColumnsReplaceTheCurveOnYes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.how) + (c.yes ? ", Да" : ", Нет"));
         Fresh();
-        messages_.asked.clear();
         Open();
         const Curve before = SampleEngine().Torque;
         QApplication::clipboard()->setText(pasted);
@@ -178,6 +189,7 @@ TEST_F(DynamicsEditorTest, PowerColumnsUseTheUsersSeparator) {
 
 TEST_F(DynamicsEditorTest, ATypedCellIsTakenOrRefusedWithTheFieldAndTheRule) {
     using C = CurveModel;
+    const Curve kept = {{1000, 95}, {2000, 112}, {3000, 121}};  // the sample's first points
     const struct {
         int row, column;
         const char* typed;
@@ -187,38 +199,20 @@ TEST_F(DynamicsEditorTest, ATypedCellIsTakenOrRefusedWithTheFieldAndTheRule) {
         {0, C::kSpeed, "2500", "", {{2000, 112}, {2500, 95}, {3000, 121}}},
         {3, C::kSpeed, "500", "", {{500, 118}, {1000, 95}, {2000, 112}}},
         {1, C::kTorque, "112.5", "", {{1000, 95}, {2000, 112.5}, {3000, 121}}},
-        {0,
-         C::kSpeed,
-         "3000",
+        {0, C::kSpeed, "3000",
          "Обороты, об/мин (точка 1): 3000 уже есть в точке 3: обороты точек не должны "
          "повторяться.",
-         {{1000, 95}, {2000, 112}, {3000, 121}}},
-        {0,
-         C::kSpeed,
-         "0",
-         "Обороты, об/мин (точка 1): 0 — вне пределов от 1 до 100000.",
-         {{1000, 95}, {2000, 112}, {3000, 121}}},
-        {2,
-         C::kTorque,
-         "-1",
-         "Момент, Н·м (точка 3): -1 — вне пределов от 0 до 100000.",
-         {{1000, 95}, {2000, 112}, {3000, 121}}},
-        {2,
-         C::kTorque,
-         "сто",
-         "Момент, Н·м (точка 3): «сто» — не число, а нужно от 0 до 100000.",
-         {{1000, 95}, {2000, 112}, {3000, 121}}},
+         kept},
+        {0, C::kSpeed, "0", "Обороты, об/мин (точка 1): 0 — вне пределов от 1 до 100000.", kept},
+        {2, C::kTorque, "-1", "Момент, Н·м (точка 3): -1 — вне пределов от 0 до 100000.", kept},
+        {2, C::kTorque, "сто", "Момент, Н·м (точка 3): «сто» — не число, а нужно от 0 до 100000.",
+         kept},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         Fresh();
-        messages_.shown.clear();
         Open();
-        const QModelIndex cell = Grid()->model()->index(c.row, c.column);
-        Grid()->setFocus();
-        Grid()->setCurrentIndex(cell);
-        Grid()->edit(cell);
-        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QLineEdit* editor = EditCell(c.row, c.column);
         ASSERT_NE(editor, nullptr);
         editor->selectAll();
         TypeKeys(editor, QString::fromUtf8(c.typed));
@@ -254,11 +248,7 @@ TEST_F(DynamicsEditorTest, ARefusedCellIsSaidOnceThoughTheMessageTakesTheFocus) 
     } boxes;
     Open();
     boxes.takes = Get<QWidget>("EngineName");
-    const QModelIndex cell = Grid()->model()->index(0, CurveModel::kSpeed);
-    Grid()->setFocus();
-    Grid()->setCurrentIndex(cell);
-    Grid()->edit(cell);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QLineEdit* editor = EditCell(0, CurveModel::kSpeed);
     ASSERT_NE(editor, nullptr);
     editor->setText("3000");
     QTest::keyClick(editor, Qt::Key_Return);
@@ -308,8 +298,6 @@ TEST_F(DynamicsEditorTest, TheCarsNumbersShowWithTheirDecimalsAndARefusedOneKeep
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.typed);
         Fresh();
-        messages_.shown.clear();
-        std::filesystem::remove(Path());
         Open(DynamicsEditorPage::Cars, kSampleCar);
         auto* spin = Get<DecimalSpin>(c.field);
         TypeOver(spin, QString::fromUtf8(c.typed));
@@ -373,7 +361,6 @@ TEST_F(DynamicsEditorTest, DeleteAsksAndNoKeepsTheRecord) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.car ? "car" : "engine") + (c.yes ? ", Да" : ", Нет"));
         Fresh();
-        messages_.asked.clear();
         const DynamicsData before = data;
         Open(c.car ? DynamicsEditorPage::Cars : DynamicsEditorPage::Engines,
              c.car ? kSampleCar : kSampleEngine);
@@ -554,7 +541,6 @@ TEST_F(DynamicsEditorTest, EscapeAndEnterLeaveTheDialogOpen) {
 TEST_F(DynamicsEditorTest, RunningItSavesTheFileAndSaysWhetherTheDataChanged) {
     for (bool change : {false, true}) {
         SCOPED_TRACE(change);
-        std::filesystem::remove(Path());
         Fresh();
         QTimer::singleShot(0, [&] {
             auto* editor = qobject_cast<DynamicsEditor*>(QApplication::activeModalWidget());

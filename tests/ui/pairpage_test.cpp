@@ -88,6 +88,16 @@ class PairPageTest : public DynamicsWindowTest {
     bool Swept() {
         return QTest::qWaitFor([&] { return !page_->Sweeping() && page_->ShownSweep(1); }, 10000);
     }
+    // The window on the pair tab, its first sweep shown (a false one where it never came).
+    RazgonForm OpenSwept(const Form1& f, PairPage::Sweep sweep = {}) {
+        RazgonForm d = OpenPairs(f, std::move(sweep));
+        if (d) ShowPairs(d);
+        if (d && !Swept()) {
+            ADD_FAILURE() << "the first sweep was not shown";
+            d.form = nullptr;
+        }
+        return d;
+    }
 
     // A row of the pair table: the row of that caption under set 1's or set 2's heading.
     int Row(int set, const char* caption) const {
@@ -177,14 +187,12 @@ TEST_F(PairPageTest, ExampleAsBestPairsOnTheTabAndOnTheClipboard) {
 TEST_F(PairPageTest, AddingABestPairChoosesItInItsSetAndTheCatalogHoldsItOnce) {
     Form1 f = OpenExample();
     int sweeps = 0;
-    RazgonForm d = OpenPairs(f, [&](const AccelerationInput& in, double from, double to,
+    RazgonForm d = OpenSwept(f, [&](const AccelerationInput& in, double from, double to,
                                     std::stop_token stop, const auto& progress) {
         ++sweeps;  // on the page's thread, while the test waits for it
         return SweepMainPairs(in, from, to, stop, progress);
     });
     ASSERT_TRUE(d);
-    ShowPairs(d);
-    ASSERT_TRUE(Swept());
     ASSERT_EQ(sweeps, 1);
     EXPECT_FALSE(add_->isEnabled());  // no row chosen
 
@@ -242,10 +250,8 @@ TEST_F(PairPageTest, AddingABestPairChoosesItInItsSetAndTheCatalogHoldsItOnce) {
 // and its button, then on to the window's commands.
 TEST_F(PairPageTest, CaptionsAreWholeAndTabWalksTheTabTopToBottom) {
     Form1 f = OpenExample();
-    RazgonForm d = OpenPairs(f);
+    RazgonForm d = OpenSwept(f);
     ASSERT_TRUE(d);
-    ShowPairs(d);
-    ASSERT_TRUE(Swept());
     QFont bold = grid_->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
@@ -273,10 +279,8 @@ TEST_F(PairPageTest, CaptionsAreWholeAndTabWalksTheTabTopToBottom) {
 TEST_F(PairPageTest, OnALowWindowTheTableStandsBesideTheChart) {
     Form1 f = OpenExample();
     QTest::mouseClick(f.CB2, Qt::LeftButton);  // both sets: the table at its highest
-    RazgonForm d = OpenPairs(f);
+    RazgonForm d = OpenSwept(f);
     ASSERT_TRUE(d);
-    ShowPairs(d);
-    ASSERT_TRUE(Swept());
     const auto* chart = d->findChild<QWidget*>(QStringLiteral("ChartPara"));
     const struct {
         QSize size;
@@ -364,10 +368,8 @@ TEST_F(PairPageTest, AChangeDuringASweepRestartsItWithTheRightInput) {
 
 TEST_F(PairPageTest, TheRangeStaysTheRightWayUpAndIsKeptInTheRun) {
     Form1 f = OpenExample();
-    RazgonForm d = OpenPairs(f);
+    RazgonForm d = OpenSwept(f);
     ASSERT_TRUE(d);
-    ShowPairs(d);
-    ASSERT_TRUE(Swept());
     const auto stored = [&] { return LoadDynamics(DynamicsPath()).Run; };
     const auto range = [&] {
         const PairSweep* s = page_->ShownSweep(1);
