@@ -113,15 +113,7 @@ class DynamicsWindowTest : public MainWindowTest {
     }
 };
 
-// Answers the chart's dialogs from the test, and counts them.
-class CountingPrinterSetup : public PrinterSetup {
-  public:
-    bool Exec(QPrinter&, QWidget*) override {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
-};
+// Answers the chart's save dialog with Cancel from the test, and counts the calls.
 class CountingSaveDialog : public SaveFileDialog {
   public:
     QString Exec(QWidget*, const QString&, const QString&, const QStringList&, QString&) override {

@@ -168,7 +168,7 @@ TEST_F(DynamicsWindowTest, CopySaveAndPrintKeysWinInATextField) {
     Form1 f = OpenExample();
     RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    CountingPrinterSetup printer;
+    CancellingPrinterSetup printer;
     CountingSaveDialog save;
     for (ChartPanel* chart : {d.ChartRazgon, d.ChartBalance}) {
         chart->SetPrinterSetup(&printer);

@@ -40,6 +40,16 @@ inline std::string SampleCatalogFile(char sep) {
     return Cp(text);
 }
 
+// Answers the printer setup dialog with Cancel and counts the calls.
+class CancellingPrinterSetup : public PrinterSetup {
+  public:
+    bool Exec(QPrinter&, QWidget*) override {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
 // The main window's controls, found by their objectName as a user's tools find them, and
 // the window itself behind "->".
 struct Form1 {

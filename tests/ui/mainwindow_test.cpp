@@ -481,16 +481,6 @@ TEST_F(MainWindow, MenusAndShortcuts) {
     EXPECT_EQ(f.About1->text(), Ru("&О программе..."));
 }
 
-// Answers the printer setup dialog with Cancel and counts the calls.
-class CancellingPrinterSetup : public PrinterSetup {
-  public:
-    bool Exec(QPrinter&, QWidget*) override {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
-};
-
 TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
     WriteCatalog(SampleCatalogFile(','));
     Form1 f = Open();

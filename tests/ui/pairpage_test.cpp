@@ -167,7 +167,7 @@ TEST_F(PairPageTest, ExampleAsBestPairsOnTheTabAndOnTheClipboard) {
         EXPECT_TRUE(lines.contains(Ru(line))) << line;
     EXPECT_TRUE(mime->html().contains(Ru("<td align=\"right\">159,37</td>")));
     // Ctrl+S and Ctrl+P take this tab's chart.
-    CountingPrinterSetup printer;
+    CancellingPrinterSetup printer;
     CountingSaveDialog save;
     page_->Chart()->SetPrinterSetup(&printer);
     page_->Chart()->SetSaveFileDialog(&save);
