@@ -150,17 +150,12 @@ DynamicsWindow::DynamicsWindow(Catalog& catalog, DynamicsData& data, std::string
     Tabs1->addTab(ChartBalance, Ru("Тяговый баланс"));
     pairPage_ = new PairPage(catalog_);
     QHBoxLayout* range = pairPage_->RangeRow();
-    auto* fromLabel = new QLabel(Ru("Пары от"));
-    fromLabel->setBuddy(numbers_[kPairFrom]);
-    auto* toLabel = new QLabel(Ru("до"));
-    toLabel->setBuddy(numbers_[kPairTo]);
-    auto* stepLabel = new QLabel(Ru("шаг 0,01"));
-    stepLabel->setText(
-        stepLabel->text().replace(QLatin1Char(','), QLatin1Char(DecimalSeparator())));
+    auto* step =
+        new QLabel(Ru("шаг 0,01").replace(QLatin1Char(','), QLatin1Char(DecimalSeparator())));
     int at = 0;
-    for (QWidget* w : {static_cast<QWidget*>(fromLabel), static_cast<QWidget*>(numbers_[kPairFrom]),
-                       static_cast<QWidget*>(toLabel), static_cast<QWidget*>(numbers_[kPairTo]),
-                       static_cast<QWidget*>(stepLabel)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Caption("Пары от", numbers_[kPairFrom]), numbers_[kPairFrom],
+             Caption("до", numbers_[kPairTo]), numbers_[kPairTo], step})
         range->insertWidget(at++, w);
     pairPage_->FollowInTabOrder(numbers_[kPairTo]);
     Tabs1->addTab(pairPage_, Ru("Главная пара"));
