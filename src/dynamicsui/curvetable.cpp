@@ -128,6 +128,7 @@ bool CurveModel::setData(const QModelIndex& index, const QVariant& value, int ro
         return false;
     }
     std::vector<TorquePoint>& curve = *curve_;
+    std::size_t at = row;  // where the point is once changed
     if (col == kTorque) {
         if (auto p = TorqueProblem(*number)) {
             Refuse(where + *p);
@@ -139,25 +140,21 @@ bool CurveModel::setData(const QModelIndex& index, const QVariant& value, int ro
             Refuse(where + *p);
             return false;
         }
-        const std::size_t place = SortedPlace(curve, row, *number);
+        at = SortedPlace(curve, row, *number);
         curve[row].rpm = *number;
-        if (place != row) {
+        if (at != row) {
             // Moved rather than reset, so that the current cell follows the point.
-            const int to = static_cast<int>(place > row ? place + 1 : place);
+            const int to = static_cast<int>(at > row ? at + 1 : at);
             beginMoveRows({}, index.row(), index.row(), {}, to);
-            if (place > row)
-                std::rotate(curve.begin() + row, curve.begin() + row + 1,
-                            curve.begin() + place + 1);
+            if (at > row)
+                std::rotate(curve.begin() + row, curve.begin() + row + 1, curve.begin() + at + 1);
             else
-                std::rotate(curve.begin() + place, curve.begin() + row, curve.begin() + row + 1);
+                std::rotate(curve.begin() + at, curve.begin() + row, curve.begin() + row + 1);
             endMoveRows();
         }
-        const int at = static_cast<int>(place);
-        emit dataChanged(this->index(at, 0), this->index(at, kColumns - 1));
-        emit CurveChanged();
-        return true;
     }
-    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), kColumns - 1));
+    const int changed = static_cast<int>(at);
+    emit dataChanged(this->index(changed, 0), this->index(changed, kColumns - 1));
     emit CurveChanged();
     return true;
 }
