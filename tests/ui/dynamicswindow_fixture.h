@@ -95,6 +95,13 @@ class DynamicsWindowTest : public MainWindowTest {
         return d;
     }
 
+    // The user types over a number field's text (and stays in the field).
+    static void TypeOver(DecimalSpin* field, const char* text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+
     // A cell of the table by its row's caption; column 1 is set 1.
     static QString Cell(const QTableWidget* grid, const char* caption, int column) {
         for (int r = 0; r < grid->rowCount(); ++r) {

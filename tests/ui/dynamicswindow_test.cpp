@@ -311,25 +311,20 @@ TEST_F(DynamicsWindowTest, ChoicesAreKeptInTheDynamicsFile) {
     QTest::keyClick(d.ShiftBox, Qt::Key_Down);
     EXPECT_EQ(stored().Shift, ShiftRule::Best);
 
-    d.LaunchEdit->setFocus();
-    d.LaunchEdit->selectAll();
-    QTest::keyClicks(d.LaunchEdit, "3000");
+    TypeOver(d.LaunchEdit, "3000");
     EXPECT_EQ(f->Dynamics().Run.Launch, 3000);  // driven at once
     EXPECT_EQ(stored().Launch, 2500);           // not written while typed
     d.ShiftTimeEdit->setFocus();                // the launch field is left
     EXPECT_EQ(stored().Launch, 3000);
 
-    d.ShiftTimeEdit->selectAll();
-    QTest::keyClicks(d.ShiftTimeEdit, "0,3");
+    TypeOver(d.ShiftTimeEdit, "0,3");
     EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
     EXPECT_TRUE(messages_.shown.empty());
 
     // A time out of range drives nothing (the "1" typed on the way did), and is refused when
     // the field is left: the time kept is driven again.
     d.LaunchEdit->setFocus();
-    d.ShiftTimeEdit->setFocus();
-    d.ShiftTimeEdit->selectAll();
-    QTest::keyClicks(d.ShiftTimeEdit, "12");
+    TypeOver(d.ShiftTimeEdit, "12");
     EXPECT_EQ(f->Dynamics().Run.ShiftTime, 1);
     d.LaunchEdit->setFocus();
     EXPECT_EQ(f->Dynamics().Run.ShiftTime, 0.3);
@@ -357,9 +352,7 @@ TEST_F(DynamicsWindowTest, ClosedWhileTypingTheFileGetsWhatTheFieldTakes) {
         SCOPED_TRACE(c.typed);
         RazgonForm d = OpenActive(f);
         ASSERT_TRUE(d);
-        d.ShiftTimeEdit->setFocus();
-        d.ShiftTimeEdit->selectAll();
-        QTest::keyClicks(d.ShiftTimeEdit, c.typed);
+        TypeOver(d.ShiftTimeEdit, c.typed);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         EXPECT_FALSE(d->isVisible());
         EXPECT_EQ(stored(), c.kept);
@@ -382,9 +375,7 @@ TEST_F(DynamicsWindowTest, AFailedSaveIsSaidOnce) {
     f->SetDynamicsPath(dir_ / "нет такой папки/Kelm-dynamics.json");
     RazgonForm d = OpenActive(f);
     ASSERT_TRUE(d);
-    d.LaunchEdit->setFocus();
-    d.LaunchEdit->selectAll();
-    QTest::keyClicks(d.LaunchEdit, "3000");
+    TypeOver(d.LaunchEdit, "3000");
     d.ShiftTimeEdit->setFocus();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].text.starts_with("Не удалось сохранить файл двигателей"));

@@ -338,13 +338,10 @@ TEST_F(PairPageTest, AChangeDuringASweepRestartsItWithTheRightInput) {
     EXPECT_FALSE(add_->isEnabled());
 
     // Each change starts the sweep that is now right; the one under way stops.
-    d.LaunchEdit->setFocus();
-    d.LaunchEdit->selectAll();
-    QTest::keyClicks(d.LaunchEdit, "3000");  // driven at "3", "30", "300", "3000"
-    f.SE1->SetValue(5500);                   // a Grafic
-    d.PairToEdit->setFocus();                // the launch field left: written, not driven again
-    d.PairToEdit->selectAll();
-    QTest::keyClicks(d.PairToEdit, "5");  // the range 2.50 to 5.00
+    TypeOver(d.LaunchEdit, "3000");  // driven at "3", "30", "300", "3000"
+    f.SE1->SetValue(5500);           // a Grafic
+    // The launch field left (written, not driven again), the range made 2.50 to 5.00.
+    TypeOver(d.PairToEdit, "5");
     const std::size_t begun = gate_.Begun(7).size();
     ASSERT_EQ(begun, 7u);
     EXPECT_EQ(gate_.Stopped(), 6);
@@ -378,9 +375,7 @@ TEST_F(PairPageTest, TheRangeStaysTheRightWayUpAndIsKeptInTheRun) {
     };
 
     // "от" typed above "до" is not yet a range; left, "до" follows it.
-    d.PairFromEdit->setFocus();
-    d.PairFromEdit->selectAll();
-    QTest::keyClicks(d.PairFromEdit, "7");
+    TypeOver(d.PairFromEdit, "7");
     EXPECT_EQ(f->Dynamics().Run.PairFrom, 2.5);
     d.PairToEdit->setFocus();
     EXPECT_EQ(d.PairToEdit->Text(), Ru("7,00"));
@@ -396,8 +391,7 @@ TEST_F(PairPageTest, TheRangeStaysTheRightWayUpAndIsKeptInTheRun) {
     EXPECT_EQ(range(), std::pair(6.99, 6.99));
 
     // A value out of the allowed range is refused when the field is left.
-    d.PairToEdit->selectAll();
-    QTest::keyClicks(d.PairToEdit, "12");
+    TypeOver(d.PairToEdit, "12");
     d.PairFromEdit->setFocus();
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Пары до: 12 — вне пределов от 1 до 10.");
