@@ -478,9 +478,7 @@ TEST_F(DynamicsResultsTest, ThePairLegendCoversNoCurveOnALowChart) {
             for (const ChartPoint& p : s.points) {
                 const double px = g.x.ToPixel(p.x), py = y.ToPixel(p.y);
                 if (s.name.empty() || std::isnan(p.y)) continue;
-                EXPECT_FALSE(px >= g.legend->left && px <= g.legend->right && py >= g.legend->top &&
-                             py <= g.legend->bottom)
-                    << s.name << " at " << p.x;
+                EXPECT_FALSE(g.legend->Contains(px, py)) << s.name << " at " << p.x;
             }
         }
     }
