@@ -238,7 +238,7 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                                .line = LineStyle::None,
                                .symbolRadius = kSymbolRadius,
                                .axis = ValueAxis::Right,
-                               .points = {{own, r.top ? r.top->speed : kNone}}});
+                               .points = {{own, y(r.TopSpeedKmh())}}});
         plot.markers.push_back({.x = own,
                                 .color = s.color,
                                 .line = LineStyle::Solid,
