@@ -125,14 +125,8 @@ std::vector<TableRow> ResultRows(const DynamicsSets& sets, bool grouped) {
 
     TableRow& heading = rows.emplace_back();
     heading.push_back({.heading = true});
-    for (const DynamicsSet& s : sets) {
-        heading.push_back({.text = s.title,
-                           .heading = true,
-                           .align = CellAlign::Left,
-                           .italic = !s.gearingFound,
-                           .background = s.color,
-                           .foreground = HeadingTextColor(s.color)});
-    }
+    for (const DynamicsSet& s : sets)
+        heading.push_back(SetHeadingCell(s.title, s.color, !s.gearingFound));
 
     TableRow& engines = rows.emplace_back(TableRow{Caption("Двигатель")});
     TableRow& cars = rows.emplace_back(TableRow{Caption("Автомобиль")});
@@ -227,13 +221,7 @@ std::vector<PairTableRow> PairTable(const DynamicsSets& sets, const PairSweeps& 
         rows.push_back({PairRowKind::Set,
                         s.set,
                         std::nullopt,
-                        {{.text = title,
-                          .heading = true,
-                          .span = kPairColumns,
-                          .align = CellAlign::Left,
-                          .italic = !s.gearingFound,
-                          .background = s.color,
-                          .foreground = HeadingTextColor(s.color)}}});
+                        {SetHeadingCell(title, s.color, !s.gearingFound, kPairColumns)}});
         if (!figures) {
             if (s.shown && !s.note.empty()) {
                 TableCell note = NoteCell(s.note);
