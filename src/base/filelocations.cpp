@@ -16,6 +16,8 @@ namespace kelm {
 
 namespace {
 
+using posixio::IsFolder;
+using posixio::IsRegularFile;
 using posixio::JoinPath;
 using posixio::PathParts;
 using posixio::SplitPath;
@@ -30,16 +32,6 @@ std::string Environment(const char* name) {
 }
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool IsRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // <prefix>/share/kelm for a program in <prefix>/<any>/<any>/.
 std::string ShareFolder(const std::string& programPath) {
