@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QLocale>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "core/recording_messages.h"
 #include "mainwindow/mainwindow.h"
 #include "widgets/colorbox.h"
+#include "widgets/numberformat.h"
 #include "widgets/spinedit.h"
 
 namespace kelm::testing {
@@ -134,6 +136,23 @@ class MainWindowTest : public ::testing::Test {
     RecordingMessages messages_;
     std::unique_ptr<TForm1> form_;
     NumberFormat savedFormat_;
+};
+
+// A fixture whose tests run only in ctest entries of their own, under LC_ALL=ru_RU.UTF-8 and
+// LC_ALL=C.UTF-8 (KELM_LOCALE_TEST names the separator expected), with the program's number
+// format taken from the system's locale as at start-up; in the plain run they have nothing
+// to check.
+template <class Fixture>
+class UnderSystemLocale : public Fixture {
+  protected:
+    void SetUp() override {
+        Fixture::SetUp();
+        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
+        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
+        separator_ = expected.at(0);
+        UseLocaleNumberFormat(QLocale::system());
+    }
+    char separator_ = 0;  // the system's decimal separator
 };
 
 }  // namespace kelm::testing
