@@ -52,7 +52,7 @@ TEST_F(ChartSaveTest, SavesPngSvgAndPdfThatOpen) {
     // PNG by Ctrl+S, at the panel's size times the screen's pixel ratio.
     dialog.answer = QString::fromStdString(dir_ / "chart.png");
     f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form));
     QTest::keyClick(f.ComboBox2, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialog.calls, 1);
     ASSERT_EQ(dialog.offered.size(), 3);

@@ -42,19 +42,27 @@ inline std::string SampleCatalogFile(char sep) {
     return Cp(text);
 }
 
-// The main window's controls, found by their objectName as a user's tools find them, and
-// the window itself behind "->".
-struct Form1 {
-    explicit Form1(TForm1& window) : form(window) {}
+// A window's controls, found by their objectName as a user's tools find them (none where
+// the window was not opened), and the window itself behind "->".
+template <class Window>
+struct WindowControls {
+    explicit WindowControls(Window* window) : form(window) {}
 
     template <class T>
     T* Find(const char* name) const {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        T* found = form ? form->template findChild<T*>(QString::fromLatin1(name)) : nullptr;
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
 
-    TForm1& form;
+    Window* operator->() const { return form; }
+
+    Window* form;
+};
+
+// The main window's controls.
+struct Form1 : WindowControls<TForm1> {
+    explicit Form1(TForm1& window) : WindowControls(&window) {}
     QFrame* Panel2 = Find<QFrame>("Panel2");
     SpinEdit* SE1 = Find<SpinEdit>("SE1");
     QToolButton* CB1 = Find<QToolButton>("CB1");
@@ -83,8 +91,7 @@ struct Form1 {
     QMenu* Help1 = Find<QMenu>("Help1");
     QAction* About1 = Find<QAction>("About1");
 
-    TForm1* operator->() const { return &form; }
-    operator TForm1&() const { return form; }
+    operator TForm1&() const { return *form; }
 };
 
 // A main window over a catalog and a settings file in a scratch folder, with the message
