@@ -96,9 +96,7 @@ double CoveredBy(const PixelRect& box, const Plot& plot, const ChartGeometry& g)
         for (const auto& [first, last] : FiniteRuns(s.points)) {
             for (std::size_t i = first; i < last; ++i) {
                 const double px = g.x.ToPixel(s.points[i].x), py = ys.ToPixel(s.points[i].y);
-                if (s.symbolRadius > 0 && px >= box.left && px <= box.right && py >= box.top &&
-                    py <= box.bottom)
-                    covered += 2 * s.symbolRadius;
+                if (s.symbolRadius > 0 && box.Contains(px, py)) covered += 2 * s.symbolRadius;
                 if (s.line == LineStyle::None || i + 1 == last) continue;
                 double x0 = px, y0 = py, x1 = g.x.ToPixel(s.points[i + 1].x),
                        y1 = ys.ToPixel(s.points[i + 1].y);

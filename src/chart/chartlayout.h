@@ -29,6 +29,10 @@ struct PixelRect {
     double left = 0, top = 0, right = 0, bottom = 0;
     double Width() const { return right - left; }
     double Height() const { return bottom - top; }
+    // Whether (x, y) lies inside, the edges included.
+    bool Contains(double x, double y) const {
+        return x >= left && x <= right && y >= top && y <= bottom;
+    }
     bool operator==(const PixelRect&) const = default;
 };
 

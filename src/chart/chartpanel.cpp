@@ -76,9 +76,7 @@ QPen LinePen(Color color, double width, LineStyle style) {
     return pen;
 }
 
-bool Within(const PixelRect& r, const QPointF& q) {
-    return q.x() >= r.left && q.x() <= r.right && q.y() >= r.top && q.y() <= r.bottom;
-}
+bool Within(const PixelRect& r, const QPointF& q) { return r.Contains(q.x(), q.y()); }
 
 }  // namespace
 

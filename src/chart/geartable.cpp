@@ -5,7 +5,6 @@
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
-#include "base/tabletext.h"
 
 namespace kelm {
 
@@ -79,13 +78,8 @@ std::vector<TableRow> ClipboardRows(const GearTable& table) {
     for (std::string& c : GearTableCaptions(table.maxRpm, false))
         captions.push_back({.text = std::move(c), .heading = true});
     for (const GearTableBlock& block : table.blocks) {
-        rows.push_back({{.text = GearBlockTitle(block),
-                         .heading = true,
-                         .span = kGearTableColumns,
-                         .align = CellAlign::Left,
-                         .italic = !block.note.empty(),
-                         .background = block.color,
-                         .foreground = HeadingTextColor(block.color)}});
+        rows.push_back({SetHeadingCell(GearBlockTitle(block), block.color, !block.note.empty(),
+                                       kGearTableColumns)});
         for (const GearTableRow& row : block.rows) {
             TableRow& cells = rows.emplace_back();
             for (std::string& c : GearRowCells(row, false))
@@ -108,6 +102,16 @@ Color HeadingTextColor(Color background) {
     const int brightness =
         (299 * RedOf(background) + 587 * GreenOf(background) + 114 * BlueOf(background)) / 1000;
     return brightness < 128 ? colors::White : colors::Black;
+}
+
+TableCell SetHeadingCell(std::string text, Color color, bool italic, int span) {
+    return {.text = std::move(text),
+            .heading = true,
+            .span = span,
+            .align = CellAlign::Left,
+            .italic = italic,
+            .background = color,
+            .foreground = HeadingTextColor(color)};
 }
 
 std::vector<std::string> GearTableCaptions(std::int32_t maxRpm, bool grouped) {

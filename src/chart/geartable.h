@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/colors.h"
+#include "base/tabletext.h"
 #include "chart/shiftcurves.h"
 
 // The numbers behind the chart, gear by gear: what the gear table window shows and what it
@@ -40,6 +41,10 @@ GearTable MakeGearTable(const ChartGears& gears);
 
 // Black or white, whichever reads better on a block heading of the set's colour.
 Color HeadingTextColor(Color background);
+
+// A set's heading cell for the clipboard's tables, spanning `span` columns: left-aligned on
+// the set's colour, in italics where it says why the set has no numbers.
+TableCell SetHeadingCell(std::string text, Color color, bool italic, int span = 1);
 
 // Column captions, UTF-8; the fourth names the maximum engine speed, grouped in thousands
 // like the chart's numbers when `grouped`.

@@ -144,15 +144,12 @@ ChartGears UnbuiltGears(std::int32_t maxRpm, const ComparisonSet& set1, const Co
 void Grafic(std::int32_t maxRpm, const ComparisonSet& set1, const ComparisonSet& set2,
             Catalog& catalog, ShiftChart& chart, ChartGears* gears) {
     for (Series& s : chart) s.Clear();
-    if (!gears) {
-        if (set1.shown) BuildComparisonSet(1, maxRpm, set1, catalog, chart);
-        if (set2.shown) BuildComparisonSet(2, maxRpm, set2, catalog, chart);
-        return;
-    }
+    ChartGears own;
+    ChartGears& out = gears ? *gears : own;
     // Every outcome is known before a set is built: an error in set 1 leaves set 2 not built.
-    *gears = UnbuiltGears(maxRpm, set1, set2);
-    for (std::size_t i = 0; i < gears->sets.size(); ++i) {
-        SetGears& s = gears->sets[i];
+    out = UnbuiltGears(maxRpm, set1, set2);
+    for (std::size_t i = 0; i < out.sets.size(); ++i) {
+        SetGears& s = out.sets[i];
         if (s.input.shown)
             BuildComparisonSet(static_cast<int>(i) + 1, maxRpm, s.input, catalog, chart, &s);
     }

@@ -156,6 +156,10 @@ struct AccelerationResult {
     // the engine below the curve's first speed at 80 or beyond n_lim at 120.
     std::optional<double> from80to120;
     std::optional<TopSpeed> top;  // over all gears, up to n_lim in each
+    // The top speed's figure alone, as the tables and the sweep give it.
+    std::optional<double> TopSpeedKmh() const {
+        return top ? std::optional(top->speed) : std::nullopt;
+    }
     // Engine speed at 110 km/h in top gear; absent where that is beyond n_lim.
     std::optional<double> rpmAt110;
 

@@ -1,8 +1,6 @@
 #include "dynamics/dynamicsplots.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <limits>
 
 #include "base/numtext.h"
@@ -240,36 +238,28 @@ Plot PairPlot(const DynamicsSets& sets, const PairSweeps& sweeps, double from, d
                                .line = LineStyle::None,
                                .symbolRadius = kSymbolRadius,
                                .axis = ValueAxis::Right,
-                               .points = {{own, r.top ? r.top->speed : kNone}}});
+                               .points = {{own, y(r.TopSpeedKmh())}}});
         plot.markers.push_back({.x = own,
                                 .color = s.color,
                                 .line = LineStyle::Solid,
                                 .caption = name + ": " + FloatToStr(own)});
     }
-    // Each axis's span of what is drawn, for the band above it (kPairBand) and the foot below.
-    double somePair = kNone;
-    std::array<double, 2> lowest{kNone, kNone}, highest{kNone, kNone};  // left, right
-    for (const PlotSeries& series : plot.series) {
-        const std::size_t axis = series.axis == ValueAxis::Right;
-        for (const ChartPoint& p : series.points) {
-            if (std::isnan(p.y)) continue;
-            somePair = p.x;
-            lowest[axis] = std::isnan(lowest[axis]) ? p.y : std::min(lowest[axis], p.y);
-            highest[axis] = std::isnan(highest[axis]) ? p.y : std::max(highest[axis], p.y);
-        }
-    }
-    for (std::size_t axis = 0; axis < 2; ++axis) {
-        if (std::isnan(highest[axis])) continue;
-        const double span = std::max(highest[axis] - lowest[axis], 1.0);
-        plot.series.push_back(
-            {.line = LineStyle::None,
-             .axis = axis ? ValueAxis::Right : ValueAxis::Left,
-             .points = {{somePair, highest[axis] + kPairBand * span},
-                        {somePair, std::max(0.0, lowest[axis] - kPairFoot * span)}}});
-    }
-    // On a low chart the band grows to hold the legend: the curves stay below it.
-    if (!std::isnan(highest[0])) plot.legendAbove = highest[0];
-    if (!std::isnan(highest[1])) plot.legendAbove2 = highest[1];
+    // Each value axis's span of what is drawn, for the band above it (kPairBand) and the foot
+    // below, two points that draw nothing.
+    const PlotExtents drawn = DataExtents(plot);
+    const auto band = [&](const std::optional<ValueExtent>& e, ValueAxis axis,
+                          std::optional<double>& legendAbove) {
+        if (!e) return;
+        const double span = std::max(e->max - e->min, 1.0), pair = drawn.x->min;
+        plot.series.push_back({.line = LineStyle::None,
+                               .axis = axis,
+                               .points = {{pair, e->max + kPairBand * span},
+                                          {pair, std::max(0.0, e->min - kPairFoot * span)}}});
+        // On a low chart the band grows to hold the legend: the curves stay below it.
+        legendAbove = e->max;
+    };
+    band(drawn.y, ValueAxis::Left, plot.legendAbove);
+    band(drawn.y2, ValueAxis::Right, plot.legendAbove2);
     if (any) {
         plot.legend.push_back(StyleEntry(LineStyle::Solid, kSetWidth, 0, "0–100 км/ч, с"));
         plot.legend.push_back(StyleEntry(LineStyle::Dashed, kSetWidth, 0, "400 м, с"));

@@ -40,13 +40,7 @@ TableCell Caption(std::string text) { return {.text = std::move(text), .align = 
 
 // The figures of a set in the order of ResultCaptions, before the shifts.
 std::vector<std::optional<double>> Figures(const AccelerationResult& r) {
-    return {r.to60,
-            r.to100,
-            r.time400,
-            r.speed400,
-            r.time1000,
-            r.from80to120,
-            r.top ? std::optional(r.top->speed) : std::nullopt};
+    return {r.to60, r.to100, r.time400, r.speed400, r.time1000, r.from80to120, r.TopSpeedKmh()};
 }
 
 const ShiftPoint* ShiftFrom(const AccelerationResult& r, int gear) {
@@ -131,14 +125,8 @@ std::vector<TableRow> ResultRows(const DynamicsSets& sets, bool grouped) {
 
     TableRow& heading = rows.emplace_back();
     heading.push_back({.heading = true});
-    for (const DynamicsSet& s : sets) {
-        heading.push_back({.text = s.title,
-                           .heading = true,
-                           .align = CellAlign::Left,
-                           .italic = !s.gearingFound,
-                           .background = s.color,
-                           .foreground = HeadingTextColor(s.color)});
-    }
+    for (const DynamicsSet& s : sets)
+        heading.push_back(SetHeadingCell(s.title, s.color, !s.gearingFound));
 
     TableRow& engines = rows.emplace_back(TableRow{Caption("Двигатель")});
     TableRow& cars = rows.emplace_back(TableRow{Caption("Автомобиль")});
@@ -233,13 +221,7 @@ std::vector<PairTableRow> PairTable(const DynamicsSets& sets, const PairSweeps& 
         rows.push_back({PairRowKind::Set,
                         s.set,
                         std::nullopt,
-                        {{.text = title,
-                          .heading = true,
-                          .span = kPairColumns,
-                          .align = CellAlign::Left,
-                          .italic = !s.gearingFound,
-                          .background = s.color,
-                          .foreground = HeadingTextColor(s.color)}}});
+                        {SetHeadingCell(title, s.color, !s.gearingFound, kPairColumns)}});
         if (!figures) {
             if (s.shown && !s.note.empty()) {
                 TableCell note = NoteCell(s.note);
@@ -255,10 +237,7 @@ std::vector<PairTableRow> PairTable(const DynamicsSets& sets, const PairSweeps& 
         PairTableRow& current =
             rows.emplace_back(PairTableRow{PairRowKind::Current, s.set, own, {Caption("Сейчас")}});
         for (TableCell& c :
-             PairFigureCells(own,
-                             {r.to100, r.time400,
-                              r.top ? std::optional(r.top->speed) : std::nullopt, r.rpmAt110},
-                             grouped))
+             PairFigureCells(own, {r.to100, r.time400, r.TopSpeedKmh(), r.rpmAt110}, grouped))
             current.cells.push_back(std::move(c));
         // Pairs of the sweep are hundredths: the set's own is beyond the range where it lies
         // more than a rounding off the first or last.

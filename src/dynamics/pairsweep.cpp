@@ -51,8 +51,7 @@ std::optional<PairSweep> SweepMainPairs(
         if (stop.stop_requested()) return std::nullopt;
         run.mainPair = SweptPair(from, i);
         const AccelerationResult r = RunAcceleration(run, options);
-        points.push_back({run.mainPair, r.to100, r.time400,
-                          r.top ? std::optional<double>(r.top->speed) : std::nullopt, r.rpmAt110});
+        points.push_back({run.mainPair, r.to100, r.time400, r.TopSpeedKmh(), r.rpmAt110});
         if (progress) progress(i + 1, total);
     }
     if (stop.stop_requested()) return std::nullopt;

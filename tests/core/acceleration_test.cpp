@@ -26,10 +26,9 @@ constexpr double kPi = 3.14159265358979323846;
 // Every figure of a result by name (shifts as "shift 1" km/h and "rpm 1"); absent ones are none.
 std::map<std::string, std::optional<double>> Figures(const AccelerationResult& r) {
     std::map<std::string, std::optional<double>> f = {
-        {"0-60", r.to60},       {"0-100", r.to100},
-        {"400 m", r.time400},   {"v400", r.speed400},
-        {"1000 m", r.time1000}, {"80-120", r.from80to120},
-        {"rpm110", r.rpmAt110}, {"top", r.top ? std::optional(r.top->speed) : std::nullopt}};
+        {"0-60", r.to60},       {"0-100", r.to100},      {"400 m", r.time400},
+        {"v400", r.speed400},   {"1000 m", r.time1000},  {"80-120", r.from80to120},
+        {"rpm110", r.rpmAt110}, {"top", r.TopSpeedKmh()}};
     for (std::size_t i = 0; i < r.shifts.size(); ++i) {
         f["shift " + std::to_string(i + 1)] = r.shifts[i].speed;
         f["rpm " + std::to_string(i + 1)] = r.shifts[i].rpm;

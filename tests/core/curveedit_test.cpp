@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/numtext.h"
+#include "core/number_format.h"
 
 namespace kelm {
 namespace {
@@ -19,13 +19,7 @@ using Curve = std::vector<TorquePoint>;
 const Curve kThree = {{1000, 95}, {2000, 112}, {3000, 121}};
 
 class CommaTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        saved_ = GlobalNumberFormat();
-        GlobalNumberFormat().decimalSeparator = ',';
-    }
-    void TearDown() override { GlobalNumberFormat() = saved_; }
-    NumberFormat saved_;
+    testing::ScopedNumberFormat format_;
 };
 
 using PastedCurve = CommaTest;

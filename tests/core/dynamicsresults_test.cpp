@@ -8,10 +8,10 @@
 
 #include "acceleration_examples.h"
 #include "base/cp1251.h"
-#include "base/numtext.h"
 #include "chart/chartlayout.h"
 #include "chart/geartable.h"
 #include "core/fixed_measure.h"
+#include "core/number_format.h"
 #include "dynamics/dynamicsplots.h"
 
 namespace kelm {
@@ -26,9 +26,6 @@ std::string Cp(const std::string& utf8) { return Utf8ToCp1251(utf8).value(); }
 class DynamicsResultsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = GlobalNumberFormat();
-        GlobalNumberFormat().decimalSeparator = ',';
-        GlobalNumberFormat().thousandSeparator = " ";
         AddRow("4-ступ. классическая 3,67-2,10-1,36-1,00", {3.67, 2.10, 1.36, 1.00, 0, 0});
         AddRow("6-ступ. дизельная 3,77-2,04-1,32-0,95-0,76-0,63",
                {3.77, 2.04, 1.32, 0.95, 0.76, 0.63});
@@ -51,19 +48,11 @@ class DynamicsResultsTest : public ::testing::Test {
         data_.Run.Launch = 2500;
         data_.Run.ShiftTime = 0.5;
     }
-    void TearDown() override { GlobalNumberFormat() = saved_; }
-
     void AddRow(const std::string& name, std::array<double, 6> ratios) {
-        auto row = std::make_unique<Riad>();
-        row->Name = Cp(name);
-        row->Ratios = ratios;
-        catalog_.AppendRow(std::move(row));
+        catalog_.AppendRow(std::make_unique<Riad>(Riad{Cp(name), ratios}));
     }
     void AddTyre(const std::string& name, std::int32_t perimeter) {
-        auto tyre = std::make_unique<Koles>();
-        tyre->Name = Cp(name);
-        tyre->Perimeter = perimeter;
-        catalog_.AppendTyre(std::move(tyre));
+        catalog_.AppendTyre(std::make_unique<Koles>(Koles{Cp(name), perimeter}));
     }
 
     static ComparisonSet ExampleA(bool shown = true) {
@@ -100,9 +89,9 @@ class DynamicsResultsTest : public ::testing::Test {
         return cells;
     }
 
+    testing::ScopedNumberFormat format_;
     Catalog catalog_;
     DynamicsData data_;
-    NumberFormat saved_;
 };
 
 TEST_F(DynamicsResultsTest, ExampleAsFiguresInTheTableAndOnTheClipboard) {
@@ -478,9 +467,7 @@ TEST_F(DynamicsResultsTest, ThePairLegendCoversNoCurveOnALowChart) {
             for (const ChartPoint& p : s.points) {
                 const double px = g.x.ToPixel(p.x), py = y.ToPixel(p.y);
                 if (s.name.empty() || std::isnan(p.y)) continue;
-                EXPECT_FALSE(px >= g.legend->left && px <= g.legend->right && py >= g.legend->top &&
-                             py <= g.legend->bottom)
-                    << s.name << " at " << p.x;
+                EXPECT_FALSE(g.legend->Contains(px, py)) << s.name << " at " << p.x;
             }
         }
     }

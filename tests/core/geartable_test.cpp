@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/numtext.h"
+#include "core/number_format.h"
 
 namespace kelm {
 namespace {
@@ -15,26 +16,15 @@ namespace {
 class GearTableTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = GlobalNumberFormat();
-        GlobalNumberFormat().decimalSeparator = ',';
-        GlobalNumberFormat().thousandSeparator = " ";
         AddRow("Std", {3.5, 2.0, 1.4, 1.0, 0.8, 0});
         catalog_.AppendPair(std::make_unique<MainPair>(3.9));
         AddTyre("T", 1800);
     }
-    void TearDown() override { GlobalNumberFormat() = saved_; }
-
     void AddRow(const std::string& name, std::array<double, 6> ratios) {
-        auto row = std::make_unique<Riad>();
-        row->Name = name;
-        row->Ratios = ratios;
-        catalog_.AppendRow(std::move(row));
+        catalog_.AppendRow(std::make_unique<Riad>(Riad{name, ratios}));
     }
     void AddTyre(const std::string& name, std::int32_t perimeter) {
-        auto tyre = std::make_unique<Koles>();
-        tyre->Name = name;
-        tyre->Perimeter = perimeter;
-        catalog_.AppendTyre(std::move(tyre));
+        catalog_.AppendTyre(std::make_unique<Koles>(Koles{name, perimeter}));
     }
     static ComparisonSet Set(const std::string& row, const std::string& tyre = "T",
                              Color color = colors::Red) {
@@ -52,11 +42,11 @@ class GearTableTest : public ::testing::Test {
         table_ = MakeGearTable(gears_);
     }
 
+    testing::ScopedNumberFormat format_;
     Catalog catalog_;
     ShiftChart chart_;
     ChartGears gears_;
     GearTable table_;
-    NumberFormat saved_;
 };
 
 TEST_F(GearTableTest, WorkedExampleNumbersAndCells) {
