@@ -16,6 +16,8 @@ namespace kelm {
 
 namespace {
 
+using posixio::IsFolder;
+using posixio::IsRegularFile;
 using posixio::JoinPath;
 using posixio::PathParts;
 using posixio::SplitPath;
@@ -30,16 +32,6 @@ std::string Environment(const char* name) {
 }
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool IsRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // <prefix>/share/kelm for a program in <prefix>/<any>/<any>/.
 std::string ShareFolder(const std::string& programPath) {
@@ -111,9 +103,8 @@ FileLocationInputs ProcessFileLocationInputs(const std::string& programPath, boo
     return inputs;
 }
 
-std::string InstalledSamplePath(const std::string& programPath) {
-    return JoinPath(ShareFolder(programPath),
-                    SplitPath(ChangeFileExt(programPath, kCatalogExt)).name);
+std::string InstalledSamplePath(const std::string& programPath, const char* ending) {
+    return JoinPath(ShareFolder(programPath), SplitPath(ChangeFileExt(programPath, ending)).name);
 }
 
 bool IsInstalled(const FileLocationInputs& inputs) {
@@ -149,12 +140,12 @@ FileLocations PrepareFileLocations(const FileLocationInputs& inputs) {
     // the one in share/kelm/, never what lies beside the program (root may have left its
     // own files there).  A copy on a read-only medium starts from the files it carries:
     // they are what its user has been working with.
-    const auto seed = [&](const std::string& besideFile) {
-        if (installed) return JoinPath(ShareFolder(inputs.programPath), SplitPath(besideFile).name);
+    const auto seed = [&](const std::string& besideFile, const char* ending) {
+        if (installed) return InstalledSamplePath(inputs.programPath, ending);
         return IsRegularFile(besideFile) ? besideFile : std::string();
     };
-    CopySampleIfMissing(seed(beside.catalog), own.catalog);
-    CopySampleIfMissing(seed(beside.dynamics), own.dynamics);
+    CopySampleIfMissing(seed(beside.catalog, kCatalogExt), own.catalog);
+    CopySampleIfMissing(seed(beside.dynamics, kDynamicsExt), own.dynamics);
     return own;
 }
 

@@ -43,9 +43,10 @@ struct FileLocations {
 // user database when HOME is unset.
 FileLocationInputs ProcessFileLocationInputs(const std::string& programPath, bool packaged);
 
-// The installed sample catalog of a program installed as <prefix>/lib/kelm/<name>:
-// <prefix>/share/kelm/<name>.dat.
-std::string InstalledSamplePath(const std::string& programPath);
+// The installed sample of one of the files of a program installed as <prefix>/lib/kelm/<name>,
+// by the file's ending: <prefix>/share/kelm/<name>.dat for the catalog,
+// <prefix>/share/kelm/<name>-dynamics.json for the dynamics file.
+std::string InstalledSamplePath(const std::string& programPath, const char* ending = ".dat");
 
 // Whether the program counts as installed (see above).
 bool IsInstalled(const FileLocationInputs& inputs);

@@ -10,9 +10,9 @@
 
 // The file primitives every file the program reads or writes goes through: reading and
 // writing whole, the program's own temporary files and copying bytes into one, and the one
-// way a path is split into its folder and name.  Each returns 0 or an errno value; none
-// throws.  The policies built on them (how a file is replaced, where the files live) are in
-// safefile.h and filelocations.h.
+// way a path is split into its folder and name.  Each returns 0 or an errno value, or
+// answers a question; none throws.  The policies built on them (how a file is replaced,
+// where the files live) are in safefile.h and filelocations.h.
 namespace kelm::posixio {
 
 // A path split at its last "/": the folder ("." when there is none, "/" for a file in the
@@ -24,6 +24,10 @@ struct PathParts {
 PathParts SplitPath(const std::string& path);
 // The folder and the name joined by one "/".
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// What lies at the path, its links followed: a folder; a regular file.
+bool IsFolder(const std::string& path);
+bool IsRegularFile(const std::string& path);
 
 // Opens the file at the path for reading, when it is a regular file: a folder gives
 // EISDIR, any other kind of file EINVAL, and nothing is left open then.

@@ -49,7 +49,7 @@ bool MayReplace(const QString& path) {
     const std::string file = QFile::encodeName(path).toStdString();
     struct stat st {};
     if (::lstat(file.c_str(), &st) != 0) return true;
-    if (::stat(file.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    if (posixio::IsFolder(file)) return true;
     return AppMessages().AskYesNo(
         "Файл «" + posixio::SplitPath(file).name + "» уже существует.\nЗаменить его?",
         "Сохранить график");

@@ -536,31 +536,29 @@ void TForm1::SaveAs1Click() {
     Handle([this] { Chart1->SaveAs1Click(); });
 }
 
-// Puts a window that follows this one beside it, so that both are read at once, or where
-// it covers the least of this one.
-void TForm1::PlaceBeside(QWidget* window) const {
-    // Not shown yet, the window has no frame: it will get one like this window's.
-    const QRect outer = OuterGeometry(frameGeometry(), geometry());
-    const QSize frame = outer.size() - geometry().size();
-    if (const QScreen* s = screen()) {
-        window->move(PlaceFollowingWindow(
-            s->availableGeometry(), outer,
-            window->isVisible() ? OuterGeometry(window->frameGeometry(), window->geometry()).size()
-                                : window->size() + frame));
+// Shows a window that follows this one and brings it to the front.  Opened for the first
+// time, it goes beside this one, so that both are read at once, or where it covers the least
+// of this one; after that it opens where the user left it.
+void TForm1::ShowFollowing(QWidget* window, bool first) const {
+    const QScreen* s = screen();
+    if (first && s) {
+        // Not shown yet, the window has no frame: it will get one like this window's.
+        const QRect outer = OuterGeometry(frameGeometry(), geometry());
+        const QSize frame = outer.size() - geometry().size();
+        window->move(PlaceFollowingWindow(s->availableGeometry(), outer, window->size() + frame));
     }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void TForm1::Table1Click() {
     Handle([this] {
         // A closed table is not refilled: it gets the last numbers when it opens again.
-        // It is placed once; after that it opens where the user left it.
         const bool first = !GearTable1;
         if (first) GearTable1 = new GearTableWindow(this);
         GearTable1->SetGears(gears_);
-        if (first) PlaceBeside(GearTable1);
-        GearTable1->show();
-        GearTable1->raise();
-        GearTable1->activateWindow();
+        ShowFollowing(GearTable1, first);
     });
 }
 
@@ -573,10 +571,7 @@ void TForm1::Razgon1Click() {
             DynamicsForm1->SetAddPair([this](int set, MainPair pair) { AddPairToSet(set, pair); });
         }
         DynamicsForm1->SetGears(gears_);
-        if (first) PlaceBeside(DynamicsForm1);
-        DynamicsForm1->show();
-        DynamicsForm1->raise();
-        DynamicsForm1->activateWindow();
+        ShowFollowing(DynamicsForm1, first);
     });
 }
 

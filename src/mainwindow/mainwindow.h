@@ -126,7 +126,7 @@ class TForm1 : public QMainWindow {
     // Watches the events of the controls that would otherwise take those keys (the text
     // fields) and of the panel, whose resizes lay its rows out.
     void WatchControls();
-    void PlaceBeside(QWidget* window) const;
+    void ShowFollowing(QWidget* window, bool first) const;
     // Set 1 or 2 as its controls on the panel choose it.
     ComparisonSet ChosenSet(int set) const;
     void BuildPanel(QWidget* client);

@@ -1,10 +1,9 @@
 #include "settings/windowsettings.h"
 
-#include <sys/stat.h>
-
 #include "base/cp1251.h"
 #include "base/errors.h"
 #include "base/numtext.h"
+#include "base/posixio.h"
 #include "settings/inifile.h"
 
 namespace kelm {
@@ -54,10 +53,7 @@ WindowSettings ReadWindowSettings(const std::string& path) {
     return s;
 }
 
-bool SettingsFileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool SettingsFileExists(const std::string& path) { return posixio::IsRegularFile(path); }
 
 void WriteWindowSettings(const std::string& path, const WindowSettings& s) {
     IniFile ini = IniFile::Load(path);

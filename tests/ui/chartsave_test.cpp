@@ -14,8 +14,6 @@
 namespace kelm::testing {
 namespace {
 
-class ChartSaveTest : public MainWindowTest {};
-
 // Answers the save dialog from the test.
 class FakeSaveDialog : public SaveFileDialog {
   public:
@@ -35,17 +33,26 @@ class FakeSaveDialog : public SaveFileDialog {
     int calls = 0;
 };
 
+// The main window over the sample catalog, its chart's save dialog answered by `dialog`.
+class ChartSaveTest : public MainWindowTest {
+  protected:
+    Form1 OpenWithDialog() {
+        WriteCatalog(SampleCatalogFile(','));
+        Form1 f = Open();
+        f.Chart1->SetSaveFileDialog(&dialog);
+        return f;
+    }
+    FakeSaveDialog dialog;  // outlives the window, which TearDown closes
+};
+
 TEST_F(ChartSaveTest, SavesPngSvgAndPdfThatOpen) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
+    Form1 f = OpenWithDialog();
     const QSize panel = f.Chart1->size();
 
     // PNG by Ctrl+S, at the panel's size times the screen's pixel ratio.
     dialog.answer = QString::fromStdString(dir_ / "chart.png");
     f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form));
     QTest::keyClick(f.ComboBox2, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(dialog.calls, 1);
     ASSERT_EQ(dialog.offered.size(), 3);
@@ -87,14 +94,10 @@ TEST_F(ChartSaveTest, SavesPngSvgAndPdfThatOpen) {
     EXPECT_EQ(dialog.calls, 4);
     EXPECT_EQ(dir_.Names(), before);
     EXPECT_TRUE(messages_.shown.empty());
-    f.Chart1->SetSaveFileDialog(nullptr);
 }
 
 TEST_F(ChartSaveTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
+    Form1 f = OpenWithDialog();
 
     // A "folder" that is a file cannot be written into, not even by root.
     WriteBytes(dir_ / "notafolder", "x");
@@ -133,7 +136,6 @@ TEST_F(ChartSaveTest, SaveIntoAFolderThatCannotBeWrittenLeavesNothing) {
         EXPECT_TRUE(std::filesystem::is_empty(locked));
         std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
     }
-    f.Chart1->SetSaveFileDialog(nullptr);
 }
 
 std::string Question(const std::string& name) {
@@ -141,10 +143,7 @@ std::string Question(const std::string& name) {
 }
 
 TEST_F(ChartSaveTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSoAskedByItsFinalName) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
+    Form1 f = OpenWithDialog();
     const QStringList filters = ChartPanel::PictureFilters();
     const QString chart = QString::fromStdString(dir_ / "chart");
     WriteBytes(dir_ / "chart.svg", "mine");
@@ -187,14 +186,10 @@ TEST_F(ChartSaveTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSoAskedByItsFin
     EXPECT_EQ(messages_.asked.size(), 3u);
     EXPECT_FALSE(QImage(chart + "-2.png").isNull());
     EXPECT_TRUE(messages_.shown.empty());
-    f.Chart1->SetSaveFileDialog(nullptr);
 }
 
 TEST_F(ChartSaveTest, AReplacedPictureKeepsItsModeAndAReadOnlyOneIsRefusedForRootToo) {
-    WriteCatalog(SampleCatalogFile(','));
-    Form1 f = Open();
-    FakeSaveDialog dialog;
-    f.Chart1->SetSaveFileDialog(&dialog);
+    Form1 f = OpenWithDialog();
     WriteBytes(dir_ / "kept.png", "old");
     std::filesystem::permissions(dir_ / "kept.png", std::filesystem::perms(0640));
     dialog.answer = QString::fromStdString(dir_ / "kept.png");
@@ -216,7 +211,6 @@ TEST_F(ChartSaveTest, AReplacedPictureKeepsItsModeAndAReadOnlyOneIsRefusedForRoo
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Error);
     EXPECT_EQ(ReadBytes(dir_ / "ro.png"), "old");
     EXPECT_EQ(dir_.Names(), before);
-    f.Chart1->SetSaveFileDialog(nullptr);
 }
 
 }  // namespace

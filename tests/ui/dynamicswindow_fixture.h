@@ -34,17 +34,8 @@ inline std::string ExampleSettings(char sep) {
 }
 
 // The window's controls, found by their objectName.
-struct RazgonForm {
-    explicit RazgonForm(DynamicsWindow* window) : form(window) {}
-
-    template <class T>
-    T* Find(const char* name) const {
-        T* found = form ? form->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    DynamicsWindow* form;
+struct RazgonForm : WindowControls<DynamicsWindow> {
+    using WindowControls::WindowControls;
     QComboBox* EngineBox1 = Find<QComboBox>("EngineBox1");
     QComboBox* EngineBox2 = Find<QComboBox>("EngineBox2");
     QComboBox* CarBox2 = Find<QComboBox>("CarBox2");
@@ -58,7 +49,6 @@ struct RazgonForm {
     DecimalSpin* PairFromEdit = Find<DecimalSpin>("PairFromEdit");
     DecimalSpin* PairToEdit = Find<DecimalSpin>("PairToEdit");
 
-    DynamicsWindow* operator->() const { return form; }
     explicit operator bool() const { return form && Grid1 && EngineBox1; }
 };
 
@@ -79,7 +69,7 @@ class DynamicsWindowTest : public MainWindowTest {
     // Ctrl+D on the main window, as the user presses it there.
     RazgonForm PressCtrlD(const Form1& f) {
         f->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(f.form));
         QTest::keyClick(f.ComboBox2, Qt::Key_D, Qt::ControlModifier);
         return RazgonForm(f->findChild<DynamicsWindow*>(QStringLiteral("RazgonForm")));
     }

@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,7 +14,6 @@
 #include "dynamics/dynamicsfile.h"
 #include "dynamics/dynamicsjson.h"
 #include "dynamicswindow_fixture.h"
-#include "widgets/numberformat.h"
 
 namespace kelm::testing {
 namespace {
@@ -413,17 +411,7 @@ TEST_F(DynamicsWindowTest, TheEditorOpensOnTheSetsChoiceAndTheWindowShowsWhatItC
 
 // Under a real locale (run in ctest entries of their own, see locale_test.cpp): the copy
 // has the system's decimal separator.
-class SystemLocaleDynamics : public DynamicsWindowTest {
-  protected:
-    void SetUp() override {
-        DynamicsWindowTest::SetUp();
-        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
-        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
-        separator_ = expected.at(0);
-        UseLocaleNumberFormat(QLocale::system());
-    }
-    char separator_ = 0;
-};
+using SystemLocaleDynamics = UnderSystemLocale<DynamicsWindowTest>;
 
 TEST_F(SystemLocaleDynamics, TheCopyHasTheSystemsDecimalSeparator) {
     ASSERT_EQ(GlobalNumberFormat().decimalSeparator, separator_);

@@ -15,23 +15,12 @@
 namespace kelm::testing {
 namespace {
 
-// The gear table window's controls, found by their objectName as a user's tools find them,
-// and the window itself behind "->".
-struct GearTableForm {
-    explicit GearTableForm(GearTableWindow* window) : form(window) {}
-
-    template <class T>
-    T* Find(const char* name) const {
-        T* found = form ? form->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    GearTableWindow* form;
+// The gear table window's controls.
+struct GearTableForm : WindowControls<GearTableWindow> {
+    using WindowControls::WindowControls;
     QTableWidget* Grid1 = Find<QTableWidget>("Grid1");
     QPushButton* CopyButton1 = Find<QPushButton>("CopyButton1");
 
-    GearTableWindow* operator->() const { return form; }
     explicit operator bool() const { return form && Grid1 && CopyButton1; }
 };
 
@@ -45,7 +34,7 @@ class GearTableWindowTest : public MainWindowTest {
     // Ctrl+T on the main window, as the user presses it there.
     GearTableForm PressCtrlT(const Form1& f) {
         f->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&f.form));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(f.form));
         QTest::keyClick(f.ComboBox2, Qt::Key_T, Qt::ControlModifier);
         return GearTableForm(f->findChild<GearTableWindow*>(QStringLiteral("GearTableForm")));
     }

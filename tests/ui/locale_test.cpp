@@ -25,31 +25,18 @@ TEST(NumberFormat, SeparatorsComeFromTheLocale) {
     GlobalNumberFormat() = saved;
 }
 
-// These run in ctest entries of their own, under LC_ALL=ru_RU.UTF-8 and LC_ALL=C.UTF-8
-// (KELM_LOCALE_TEST names the separator expected); in the plain run they have nothing to
-// check.
-class SystemLocale : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
-        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
-        expected_ = expected.at(0);
-        UseLocaleNumberFormat(QLocale::system());
-    }
-    char expected_ = 0;
-};
+using SystemLocale = UnderSystemLocale<MainWindowTest>;
 
 TEST_F(SystemLocale, TheProgramsSeparatorSetUpTakesTheSystemsAndNumbersReadBack) {
-    EXPECT_EQ(GlobalNumberFormat().decimalSeparator, expected_);
+    EXPECT_EQ(GlobalNumberFormat().decimalSeparator, separator_);
     const std::string text = FloatToStr(3.9);
-    EXPECT_EQ(text, std::string("3") + expected_ + "9");
+    EXPECT_EQ(text, std::string("3") + separator_ + "9");
     EXPECT_EQ(StrToFloat(text), 3.9);
-    EXPECT_EQ(StrToFloat("0" + std::string(1, expected_) + "000123"), 0.000123);
+    EXPECT_EQ(StrToFloat("0" + std::string(1, separator_) + "000123"), 0.000123);
     EXPECT_EQ(StrToInt("-1802"), -1802);
 
     // The main window over a catalog in that separator selects the default pairs.
-    WriteCatalog(SampleCatalogFile(expected_));
+    WriteCatalog(SampleCatalogFile(separator_));
     Form1 f = Open();
     EXPECT_TRUE(messages_.shown.empty());
     EXPECT_EQ(f.ComboBox4->currentText(), QString::fromStdString(text));
@@ -65,7 +52,7 @@ TEST_F(SystemLocale, TheEnginesPowerAndTheCarsNumbersShowWithTheSystemsSeparator
     editor.Select(DynamicsEditorPage::Engines, "1,6 л 80 л.с.");
     const QAbstractItemModel* table = editor.findChild<CurveTable*>("CurveGrid")->model();
     ASSERT_EQ(table->index(5, CurveModel::kSpeed).data().toString(), "5400");
-    const QString sep(QChar::fromLatin1(expected_));
+    const QString sep(QChar::fromLatin1(separator_));
     EXPECT_EQ(table->index(5, CurveModel::kPowerKw).data().toString(), "58" + sep + "8");
     EXPECT_EQ(table->index(5, CurveModel::kPowerHp).data().toString(), "80" + sep + "0");
     editor.Select(DynamicsEditorPage::Cars, "Седан 1120 кг");

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QLocale>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "core/recording_messages.h"
 #include "mainwindow/mainwindow.h"
 #include "widgets/colorbox.h"
+#include "widgets/numberformat.h"
 #include "widgets/spinedit.h"
 
 namespace kelm::testing {
@@ -50,19 +52,27 @@ class CancellingPrinterSetup : public PrinterSetup {
     int calls = 0;
 };
 
-// The main window's controls, found by their objectName as a user's tools find them, and
-// the window itself behind "->".
-struct Form1 {
-    explicit Form1(TForm1& window) : form(window) {}
+// A window's controls, found by their objectName as a user's tools find them (none where
+// the window was not opened), and the window itself behind "->".
+template <class Window>
+struct WindowControls {
+    explicit WindowControls(Window* window) : form(window) {}
 
     template <class T>
     T* Find(const char* name) const {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        T* found = form ? form->template findChild<T*>(QString::fromLatin1(name)) : nullptr;
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
 
-    TForm1& form;
+    Window* operator->() const { return form; }
+
+    Window* form;
+};
+
+// The main window's controls.
+struct Form1 : WindowControls<TForm1> {
+    explicit Form1(TForm1& window) : WindowControls(&window) {}
     QFrame* Panel2 = Find<QFrame>("Panel2");
     SpinEdit* SE1 = Find<SpinEdit>("SE1");
     QToolButton* CB1 = Find<QToolButton>("CB1");
@@ -91,8 +101,7 @@ struct Form1 {
     QMenu* Help1 = Find<QMenu>("Help1");
     QAction* About1 = Find<QAction>("About1");
 
-    TForm1* operator->() const { return &form; }
-    operator TForm1&() const { return form; }
+    operator TForm1&() const { return *form; }
 };
 
 // A main window over a catalog and a settings file in a scratch folder, with the message
@@ -144,6 +153,23 @@ class MainWindowTest : public ::testing::Test {
     RecordingMessages messages_;
     std::unique_ptr<TForm1> form_;
     NumberFormat savedFormat_;
+};
+
+// A fixture whose tests run only in ctest entries of their own, under LC_ALL=ru_RU.UTF-8 and
+// LC_ALL=C.UTF-8 (KELM_LOCALE_TEST names the separator expected), with the program's number
+// format taken from the system's locale as at start-up; in the plain run they have nothing
+// to check.
+template <class Fixture>
+class UnderSystemLocale : public Fixture {
+  protected:
+    void SetUp() override {
+        Fixture::SetUp();
+        const QByteArray expected = qgetenv("KELM_LOCALE_TEST");
+        if (expected.size() != 1) GTEST_SKIP() << "runs only under its own locale";
+        separator_ = expected.at(0);
+        UseLocaleNumberFormat(QLocale::system());
+    }
+    char separator_ = 0;  // the system's decimal separator
 };
 
 }  // namespace kelm::testing

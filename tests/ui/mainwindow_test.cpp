@@ -485,7 +485,7 @@ TEST_F(MainWindow, ShortcutsCopyAndPrintTheChart) {
     WriteCatalog(SampleCatalogFile(','));
     Form1 f = Open();
     f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form));
     CancellingPrinterSetup setup;
     f.Chart1->SetPrinterSetup(&setup);
     QGuiApplication::clipboard()->setText("before");
@@ -503,7 +503,7 @@ TEST_F(MainWindow, CopyAndPrintKeysWinWhateverHasTheFocus) {
     WriteCatalog(SampleCatalogFile(','));
     Form1 f = Open();
     f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form));
     CancellingPrinterSetup setup;
     f.Chart1->SetPrinterSetup(&setup);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -546,7 +546,7 @@ TEST_F(MainWindow, TheChartPanelGoesBeforeTheSeriesItWatches) {
     // sanitizer build reports from the panel's destructor.)
     std::size_t pointsWhenThePanelWent = 0;
     QObject::connect(f->Chart1, &QObject::destroyed,
-                     [&] { pointsWhenThePanelWent = f->form.Chart()[0].Points().size(); });
+                     [&] { pointsWhenThePanelWent = f->form->Chart()[0].Points().size(); });
     form_.reset();
     EXPECT_EQ(pointsWhenThePanelWent, 10u);
 }
@@ -638,7 +638,7 @@ TEST_F(MainWindow, KeyboardOrderBottomRowFirst) {
     WriteCatalog(SampleCatalogFile(','));
     Form1 f = Open();
     f->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.form));
     EXPECT_EQ(QApplication::focusWidget(), f.ComboBox2);
     const QWidget* expected[] = {f.ComboBox5, f.ComboBox8, f.ColorBox2, f.ComboBox1,
                                  f.ComboBox4, f.ComboBox7, f.ColorBox1, f.SE1};
